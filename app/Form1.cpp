@@ -1,0 +1,335 @@
+#include "Form1.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+
+#include "NumberText.h"
+
+namespace {
+
+// The run button's caption in each mode, compared exactly, case included.
+namespace word {
+constexpr const char* Plus = "EXE";
+constexpr const char* Minus = "exe";
+constexpr const char* Multiply = "go";
+constexpr const char* Divide = "ok";
+constexpr const char* SquareRoot = "calc";
+constexpr const char* PrimeFactors = "run";
+constexpr const char* NthRoot = "RUN";
+constexpr const char* Reciprocal = "RUNN";
+constexpr const char* Power = "runn";
+constexpr const char* Factorial = "do it";
+}  // namespace word
+
+// The text that modes "calc" and "run" read as their unused second operand.
+constexpr const char* kPlaceholderOperand = "1234";
+
+constexpr int kClientWidth = 773;
+constexpr int kClientHeight = 339;
+constexpr int kLabelHeight = 16;
+
+// Sets a label's caption and sizes the label to it, as the labels size
+// themselves to their captions.
+void SetCaption(QLabel* label, const QString& caption) {
+  label->setText(caption);
+  label->resize(label->sizeHint().width(), kLabelHeight);
+}
+
+template <typename Widget>
+Widget* Place(QWidget* parent, const char* name, const QRect& geometry, const QString& text) {
+  auto* widget = new Widget(text, parent);
+  widget->setObjectName(QString::fromLatin1(name));
+  widget->setGeometry(geometry);
+  return widget;
+}
+
+QLabel* PlaceLabel(QWidget* parent, const char* name, int left, int top) {
+  auto* label = Place<QLabel>(parent, name, QRect(left, top, 0, kLabelHeight), QString());
+  SetCaption(label, QString::fromLatin1(name));
+  return label;
+}
+
+QLineEdit* PlaceEdit(QWidget* parent, const char* name, int top) {
+  return Place<QLineEdit>(parent, name, QRect(10, top, 753, 24), QString::fromLatin1(name));
+}
+
+}  // namespace
+
+// What a mode command sets up: the prompts, the run button's word, whether
+// the second line shows, and the text that Edit2 gets ("" empties it).
+struct TForm1::ModeRow {
+  const char* label1;
+  const char* label2;  // nullptr leaves Label2's caption as it is
+  const char* word;
+  bool showsLine2;
+  const char* edit2Text;
+};
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Quorvex"));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  QFont windowFont = font();
+  windowFont.setPixelSize(13);
+  setFont(windowFont);
+
+  BuildControls();
+  BuildMenu();
+  resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+  if (const QScreen* host = screen()) move(host->availableGeometry().center() - rect().center());
+  FormCreate();
+}
+
+void TForm1::BuildControls() {
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("ClientArea"));
+  client->setBackgroundRole(QPalette::Button);
+  client->setAutoFillBackground(true);
+  setCentralWidget(client);
+
+  Label1 = PlaceLabel(client, "Label1", 186, 0);
+  Edit1 = PlaceEdit(client, "Edit1", 24);
+  Label2 = PlaceLabel(client, "Label2", 186, 64);
+  Edit2 = PlaceEdit(client, "Edit2", 88);
+  Label3 = PlaceLabel(client, "Label3", 186, 128);
+  Edit3 = PlaceEdit(client, "Edit3", 152);
+  Label4 = PlaceLabel(client, "Label4", 186, 192);
+  Edit4 = PlaceEdit(client, "Edit4", 216);
+
+  Button1 = Place<QPushButton>(client, "Button1", {170, 248, 89, 33}, QStringLiteral("Button1"));
+  Button3 = Place<QPushButton>(client, "Button3", {338, 248, 113, 33}, "answer to mem");
+  Button6 = Place<QPushButton>(client, "Button6", {538, 248, 145, 33}, "answer to mem1");
+  Button2 = Place<QPushButton>(client, "Button2", {170, 296, 89, 33}, "exit");
+  Button4 = Place<QPushButton>(client, "Button4", {282, 296, 105, 33}, "mem to line1");
+  Button5 = Place<QPushButton>(client, "Button5", {394, 296, 105, 33}, "mem to line2");
+  Button7 = Place<QPushButton>(client, "Button7", {506, 296, 105, 33}, "mem1 to line1");
+  Button8 = Place<QPushButton>(client, "Button8", {618, 296, 129, 33}, "mem1 to line2");
+
+  const std::array<QWidget*, 12> tabOrder = {Edit1,   Edit2,   Edit3,   Button1, Edit4,   Button2,
+                                             Button3, Button4, Button5, Button6, Button7, Button8};
+  for (std::size_t i = 1; i < tabOrder.size(); ++i)
+    setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+  connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+  connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+}
+
+QMenu* TForm1::AddMenu(const char* name, const QString& title) {
+  QMenu* menu = menuBar()->addMenu(title);
+  menu->setObjectName(QString::fromLatin1(name));
+  return menu;
+}
+
+void TForm1::AddItem(QMenu* menu, const char* name, const QString& caption,
+                     void (TForm1::*handler)()) {
+  QAction* item = menu->addAction(caption);
+  item->setObjectName(QString::fromLatin1(name));
+  if (handler) connect(item, &QAction::triggered, this, handler);
+}
+
+void TForm1::BuildMenu() {
+  menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+
+  QMenu* main = AddMenu("main1", "main");
+  AddItem(main, "plus1", "plus", &TForm1::plus1Click);
+  AddItem(main, "minus1", "minus", &TForm1::minus1Click);
+  AddItem(main, "multiply1", "multiply", &TForm1::multiply1Click);
+  AddItem(main, "divide1", "divide", &TForm1::divide1Click);
+  AddItem(main, "sqroot1", "sqroot", &TForm1::sqroot1Click);
+  AddItem(main, "exit1", "exit", &TForm1::exit1Click);
+
+  QMenu* special = AddMenu("special1", "special");
+  AddItem(special, "primefactors1", "prime factors", &TForm1::primefactors1Click);
+  AddItem(special, "nthrootofnumber1", "nth root of number", &TForm1::nthrootofnumber1Click);
+  AddItem(special, "N1x1", "1/x", &TForm1::N1x1Click);
+  AddItem(special, "xtothepowerofn1", "x to the power of n", &TForm1::xtothepowerofn1Click);
+  AddItem(special, "n1", "n!", &TForm1::n1Click);
+
+  QMenu* printing = AddMenu("printing1", "printing");
+  AddItem(printing, "printoptions1", "print options");
+  AddItem(printing, "printscreen1", "print screen");
+
+  QMenu* about = AddMenu("about1", "about");
+  AddItem(about, "authorline1", "Quorvex, by the Quorvex developers");
+  AddItem(about, "contactline1", "questions and reports: through the project's issue tracker");
+  AddItem(about, "version701", "version 7.0");
+  AddItem(about, "webaddressline1", "web: the project's source repository");
+
+  QMenu* copy = AddMenu("Copylinetoclipboard1", "Copy line to clipboard");
+  AddItem(copy, "copyline11", "copy line 1");
+  AddItem(copy, "copyline21", "copy line2");
+  AddItem(copy, "copyline31", "copy line3");
+  AddItem(copy, "copyline41", "copy line 4");
+}
+
+void TForm1::FormCreate() {
+  HideInputs();
+  for (TBigNumber& number : Numbers)
+    ClearNumber(number);
+}
+
+void TForm1::HideInputs() {
+  for (QWidget* input : std::initializer_list<QWidget*>{Label1, Edit1, Label2, Edit2, Label3, Edit3,
+                                                        Button1, Label4, Edit4}) {
+    input->hide();
+  }
+}
+
+void TForm1::EnterMode(const ModeRow& mode) {
+  HideInputs();
+  SetCaption(Label1, mode.label1);
+  if (mode.label2) SetCaption(Label2, mode.label2);
+  Button1->setText(mode.word);
+  Edit1->clear();
+  Edit2->setText(mode.edit2Text);
+
+  Label1->show();
+  Edit1->show();
+  Label2->setVisible(mode.showsLine2);
+  Edit2->setVisible(mode.showsLine2);
+  Button1->show();
+}
+
+void TForm1::plus1Click() {
+  EnterMode({"This number plus", "this number", word::Plus, true, ""});
+}
+
+void TForm1::minus1Click() {
+  EnterMode({"This number minus", "this number", word::Minus, true, ""});
+}
+
+void TForm1::multiply1Click() {
+  EnterMode({"This number multiplied", "with this number", word::Multiply, true, ""});
+}
+
+void TForm1::divide1Click() {
+  EnterMode({"enter number to divide", "enter divider", word::Divide, true, ""});
+}
+
+void TForm1::sqroot1Click() {
+  EnterMode({"The square root of this number", "is this number or nearly this number",
+             word::SquareRoot, false, ""});
+}
+
+void TForm1::primefactors1Click() {
+  EnterMode(
+      {"number to determine factors", nullptr, word::PrimeFactors, false, kPlaceholderOperand});
+}
+
+void TForm1::nthrootofnumber1Click() {
+  EnterMode({"The nth root of this number", "enter what root degree", word::NthRoot, true, ""});
+}
+
+void TForm1::N1x1Click() {
+  EnterMode({"1 divided by this number", "answer", word::Reciprocal, true, ""});
+}
+
+void TForm1::xtothepowerofn1Click() {
+  EnterMode({"this number to the power ", "of this number", word::Power, true, ""});
+}
+
+void TForm1::n1Click() {
+  EnterMode({"1 x 2 x 3 x ... x n  enter n  ", "answer", word::Factorial, true, ""});
+}
+
+bool TForm1::IsMode(const char* word) const {
+  return Button1->text() == QLatin1String(word);
+}
+
+// The modes whose answer stands on the second line rather than the third.
+bool TForm1::AnswersOnLine2() const {
+  return IsMode(word::SquareRoot) || IsMode(word::PrimeFactors) || IsMode(word::Reciprocal) ||
+         IsMode(word::Factorial);
+}
+
+void TForm1::Button1Click() {
+  try {
+    Press();
+  } catch (const ConversionError& error) {
+    ShowConversionError(error);
+  }
+}
+
+// One press of the run button: read the operands, run the mode's operation,
+// show its answer. A field that is not a number ends the press with the
+// conversion error; one that does not fit a record, with "too large".
+void TForm1::Press() {
+  Edit3->clear();
+  // Square root and prime factors take one operand; their second is read as
+  // a fixed placeholder so that whatever Edit2 shows cannot fail the press.
+  const bool oneOperand = IsMode(word::SquareRoot) || IsMode(word::PrimeFactors);
+  const QString text2 = oneOperand ? QString::fromLatin1(kPlaceholderOperand) : Edit2->text();
+
+  if (!ReadField(Edit1->text(), Numbers[1])) return ShowTooLarge();
+  if (IsMode(word::Factorial) || IsMode(word::Reciprocal) || IsMode(word::Power)) return;
+  if (!ReadField(text2, Numbers[2])) return ShowTooLarge();
+  if (IsMode(word::PrimeFactors) || IsMode(word::SquareRoot)) return;
+
+  if (IsMode(word::Minus)) Subtraction();
+  if (IsMode(word::Plus) && !Addition()) return ShowTooLarge();
+  ShowAnswer();
+}
+
+bool TForm1::ReadField(const QString& text, TBigNumber& record) {
+  return ReadDigits(text.toStdString(), record);
+}
+
+void TForm1::Subtraction() {
+  if (IsGreater(Numbers[1], Numbers[2])) {
+    Numbers[3] = SubtractNumbers(Numbers[1], Numbers[2]);
+  } else {
+    Numbers[3].Len = 0;
+  }
+  if (Numbers[3].Len == 0) Edit3->setText(QStringLiteral("negative or zero"));
+}
+
+bool TForm1::Addition() {
+  const TBigNumber sum = AddNumbers(Numbers[1], Numbers[2]);
+  if (IsTooLarge(sum)) return false;
+  Numbers[3] = sum;
+  return true;
+}
+
+void TForm1::ShowAnswer() {
+  SetCaption(Label3, QStringLiteral("answer"));
+  if (Numbers[3].Len != 0) Edit3->setText(QString::fromStdString(DigitString(Numbers[3])));
+  Label3->show();
+  Edit3->show();
+}
+
+void TForm1::ShowTooLarge() {
+  const QString tooLarge = QStringLiteral("too large");
+  if (AnswersOnLine2()) {
+    if (IsMode(word::PrimeFactors)) SetCaption(Label2, QStringLiteral("answer"));
+    Edit2->setText(tooLarge);
+    Label2->show();
+    Edit2->show();
+  } else {
+    SetCaption(Label3,
+               IsMode(word::NthRoot) ? QStringLiteral("The root") : QStringLiteral("answer"));
+    Edit3->setText(tooLarge);
+    Label3->show();
+    Edit3->show();
+  }
+}
+
+void TForm1::ShowConversionError(const ConversionError& error) {
+  QMessageBox box(QMessageBox::Critical, windowTitle(), QString::fromStdString(error.what()) + '.',
+                  QMessageBox::Ok, this);
+  box.setObjectName(QStringLiteral("ErrorBox"));
+  box.exec();
+}
+
+void TForm1::Button2Click() {
+  close();
+}
+
+void TForm1::exit1Click() {
+  close();
+}

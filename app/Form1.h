@@ -1,0 +1,87 @@
+// The calculator's one window: four prompted fields, the run button, the exit
+// and memory buttons, and the menu bar.
+//
+// The run button's caption is the operation mode. Each mode command writes
+// its word there, and a press of the run button reads it back to learn which
+// operation to perform.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+
+#include "BigNumber.h"
+
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class ConversionError;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+
+  // The window's number records: operands 1 and 2, answer 3, remainder 6.
+  const std::array<TBigNumber, 7>& numbers() const { return Numbers; }
+
+ private:
+  struct ModeRow;
+
+  void BuildControls();
+  void BuildMenu();
+  QMenu* AddMenu(const char* name, const QString& title);
+  void AddItem(QMenu* menu, const char* name, const QString& caption,
+               void (TForm1::*handler)() = nullptr);
+
+  void FormCreate();
+  void HideInputs();
+  void EnterMode(const ModeRow& mode);
+
+  void plus1Click();
+  void minus1Click();
+  void multiply1Click();
+  void divide1Click();
+  void sqroot1Click();
+  void primefactors1Click();
+  void nthrootofnumber1Click();
+  void N1x1Click();
+  void xtothepowerofn1Click();
+  void n1Click();
+
+  void Button1Click();
+  void Press();
+  bool IsMode(const char* word) const;
+  bool AnswersOnLine2() const;
+  bool ReadField(const QString& text, TBigNumber& record);
+  void Subtraction();
+  bool Addition();
+  void ShowAnswer();
+  void ShowTooLarge();
+  void ShowConversionError(const ConversionError& error);
+
+  void Button2Click();
+  void exit1Click();
+
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+  QLineEdit* Edit1 = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QLineEdit* Edit3 = nullptr;
+  QLineEdit* Edit4 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QPushButton* Button4 = nullptr;
+  QPushButton* Button5 = nullptr;
+  QPushButton* Button6 = nullptr;
+  QPushButton* Button7 = nullptr;
+  QPushButton* Button8 = nullptr;
+
+  std::array<TBigNumber, 7> Numbers{};
+  TBigNumber Memory{};
+  TBigNumber Memory1{};
+};

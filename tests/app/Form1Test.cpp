@@ -1,0 +1,418 @@
+// The window driven as a user drives it: menu items, typed fields and the run
+// button, all found by their object names.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "Form1.h"
+#include "NumberText.h"
+
+namespace {
+
+const QStringList kInputs = {"Label1", "Edit1",  "Label2", "Edit2",  "Label3",
+                             "Edit3",  "Label4", "Edit4",  "Button1"};
+const QStringList kAlwaysShown = {"Button2", "Button3", "Button4", "Button5",
+                                  "Button6", "Button7", "Button8"};
+
+QString Digits(const TBigNumber& x) {
+  return QString::fromStdString(DigitString(x));
+}
+
+}  // namespace
+
+class Form1Test : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TForm1> form;
+
+  template <typename T>
+  T* Find(const QString& name) {
+    T* found = form->findChild<T*>(name);
+    if (!found) qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
+    return found;
+  }
+  QLineEdit* Edit(int n) { return Find<QLineEdit>(QStringLiteral("Edit%1").arg(n)); }
+  QLabel* Label(int n) { return Find<QLabel>(QStringLiteral("Label%1").arg(n)); }
+  QPushButton* Button(int n) { return Find<QPushButton>(QStringLiteral("Button%1").arg(n)); }
+
+  void Choose(const QString& item) { Find<QAction>(item)->trigger(); }
+
+  void Type(int field, const QString& text) {
+    Edit(field)->clear();
+    // Long operands are pasted rather than typed, as a user would.
+    if (text.size() > 80) {
+      Edit(field)->setText(text);
+    } else {
+      QTest::keyClicks(Edit(field), text);
+    }
+  }
+
+  void Run() { QTest::mouseClick(Button(1), Qt::LeftButton); }
+
+  QStringList Visible() const {
+    QStringList shown;
+    for (const QString& name : kInputs + kAlwaysShown) {
+      if (form->findChild<QWidget*>(name)->isVisible()) shown << name;
+    }
+    return shown;
+  }
+
+  // Presses the run button and returns the text of the error box it shows,
+  // closing the box; empty when none appeared.
+  QString RunExpectingError() {
+    QString message;
+    QTimer::singleShot(0, this, [&message] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        message = box->text();
+        box->accept();
+      }
+    });
+    Run();
+    return message;
+  }
+
+ private slots:
+  void init() {
+    form = std::make_unique<TForm1>();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+  }
+  void cleanup() { form.reset(); }
+
+  void startsWithOnlyTheMenuAndTheButtons() {
+    QCOMPARE(form->objectName(), QStringLiteral("Form1"));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Quorvex"));
+    QCOMPARE(Visible(), kAlwaysShown);
+    QCOMPARE(form->centralWidget()->size(), QSize(773, 339));
+    QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    for (const TBigNumber& number : form->numbers()) {
+      QCOMPARE(number.Len, 0);
+      QCOMPARE(number.Flag, 1);
+    }
+  }
+
+  void hasTheMenusInOrder() {
+    QStringList titles;
+    for (QAction* menu : form->menuBar()->actions())
+      titles << menu->menu()->objectName();
+    QCOMPARE(titles,
+             QStringList({"main1", "special1", "printing1", "about1", "Copylinetoclipboard1"}));
+    const QStringList items = {
+        "plus1",      "minus1",        "multiply1",        "divide1",    "sqroot1",
+        "exit1",      "primefactors1", "nthrootofnumber1", "N1x1",       "xtothepowerofn1",
+        "n1",         "printoptions1", "printscreen1",     "copyline11", "copyline21",
+        "copyline31", "copyline41"};
+    for (const QString& item : items) {
+      QVERIFY2(form->findChild<QAction*>(item), qPrintable(item));
+      QVERIFY(Find<QAction>(item)->shortcut().isEmpty());
+    }
+    QCOMPARE(Find<QAction>("copyline21")->text(), QStringLiteral("copy line2"));
+    QVERIFY(Find<QMenu>("about1")->actions().at(2)->text() == "version 7.0");
+  }
+
+  void tabsThroughTheControlsInOrder() {
+    const QStringList expected = {"Edit1",   "Edit2",   "Edit3",   "Button1", "Edit4",   "Button2",
+                                  "Button3", "Button4", "Button5", "Button6", "Button7", "Button8"};
+    QStringList order;
+    QWidget* widget = Edit(1);
+    for (int i = 0; i < expected.size(); ++i) {
+      order << widget->objectName();
+      do {
+        widget = widget->nextInFocusChain();
+      } while (widget->objectName().isEmpty() || !expected.contains(widget->objectName()));
+    }
+    QCOMPARE(order, expected);
+  }
+
+  void modeCommandSetsUpItsRow_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("label1");
+    QTest::addColumn<QString>("label2");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<bool>("line2");
+    QTest::addColumn<QString>("edit2");
+
+    QTest::newRow("plus") << "plus1"
+                          << "This number plus"
+                          << "this number"
+                          << "EXE" << true << "";
+    QTest::newRow("minus") << "minus1"
+                           << "This number minus"
+                           << "this number"
+                           << "exe" << true << "";
+    QTest::newRow("multiply") << "multiply1"
+                              << "This number multiplied"
+                              << "with this number"
+                              << "go" << true << "";
+    QTest::newRow("divide") << "divide1"
+                            << "enter number to divide"
+                            << "enter divider"
+                            << "ok" << true << "";
+    QTest::newRow("sqroot") << "sqroot1"
+                            << "The square root of this number"
+                            << "is this number or nearly this number"
+                            << "calc" << false << "";
+    QTest::newRow("prime factors") << "primefactors1"
+                                   << "number to determine factors"
+                                   << "Label2"
+                                   << "run" << false << "1234";
+    QTest::newRow("nth root") << "nthrootofnumber1"
+                              << "The nth root of this number"
+                              << "enter what root degree"
+                              << "RUN" << true << "";
+    QTest::newRow("1/x") << "N1x1"
+                         << "1 divided by this number"
+                         << "answer"
+                         << "RUNN" << true << "";
+    QTest::newRow("power") << "xtothepowerofn1"
+                           << "this number to the power "
+                           << "of this number"
+                           << "runn" << true << "";
+    QTest::newRow("n!") << "n1"
+                        << "1 x 2 x 3 x ... x n  enter n  "
+                        << "answer"
+                        << "do it" << true << "";
+  }
+
+  void modeCommandSetsUpItsRow() {
+    QFETCH(QString, item);
+    QFETCH(QString, label1);
+    QFETCH(QString, label2);
+    QFETCH(QString, word);
+    QFETCH(bool, line2);
+    QFETCH(QString, edit2);
+
+    Edit(1)->setText("stale");
+    Edit(2)->setText("stale");
+    Choose(item);
+    QCOMPARE(Label(1)->text(), label1);
+    QCOMPARE(Label(1)->width(), Label(1)->sizeHint().width());
+    QCOMPARE(Label(2)->text(), label2);
+    QCOMPARE(Button(1)->text(), word);
+    QCOMPARE(Edit(1)->text(), QString());
+    QCOMPARE(Edit(2)->text(), edit2);
+    QStringList shown = {"Label1", "Edit1"};
+    if (line2)
+      shown << "Label2"
+            << "Edit2";
+    shown << "Button1";
+    QCOMPARE(Visible(), shown + kAlwaysShown);
+  }
+
+  void modeCommandHidesTheAnswerAndEmptiesTheFields() {
+    Choose("plus1");
+    Type(1, "2");
+    Type(2, "3");
+    Run();
+    QVERIFY(Edit(3)->isVisible());
+    Choose("plus1");
+    QCOMPARE(Visible(),
+             QStringList({"Label1", "Edit1", "Label2", "Edit2", "Button1"}) + kAlwaysShown);
+    QCOMPARE(Edit(1)->text(), QString());
+    QCOMPARE(Edit(3)->text(), QStringLiteral("5"));  // hidden, not emptied
+    QCOMPARE(Digits(form->numbers()[3]), QStringLiteral("5"));
+  }
+
+  void pressShowsTheAnswer_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("answer");
+
+    const QString nines499(499, '9');
+    const QString big(500, '7');
+    QTest::newRow("2 + 3") << "plus1"
+                           << "2"
+                           << "3"
+                           << "5";
+    QTest::newRow("carry") << "plus1"
+                           << "999"
+                           << "1"
+                           << "1000";
+    QTest::newRow("empty + empty") << "plus1"
+                                   << ""
+                                   << ""
+                                   << "";
+    QTest::newRow("empty + 123") << "plus1"
+                                 << ""
+                                 << "123"
+                                 << "123";
+    QTest::newRow("007 + 5") << "plus1"
+                             << "007"
+                             << "5"
+                             << "12";
+    QTest::newRow("00 + 0") << "plus1"
+                            << "00"
+                            << "0"
+                            << "0";
+    QTest::newRow("500 digits + 1") << "plus1" << nines499 << "1"
+                                    << "1" + QString(499, '0');
+    QTest::newRow("500 + 500 digits")
+        << "plus1" << QString(500, '4') << QString(500, '4') << QString(500, '8');
+    QTest::newRow("12 - 5") << "minus1"
+                            << "12"
+                            << "5"
+                            << "7";
+    QTest::newRow("5 - 5") << "minus1"
+                           << "5"
+                           << "5"
+                           << "negative or zero";
+    QTest::newRow("5 - 12") << "minus1"
+                            << "5"
+                            << "12"
+                            << "negative or zero";
+    QTest::newRow("empty - 5") << "minus1"
+                               << ""
+                               << "5"
+                               << "negative or zero";
+    QTest::newRow("5 - empty") << "minus1"
+                               << "5"
+                               << ""
+                               << "5";
+    QTest::newRow("05 - 6") << "minus1"
+                            << "05"
+                            << "6"
+                            << "negative or zero";
+    QTest::newRow("007 - 5") << "minus1"
+                             << "007"
+                             << "5"
+                             << "2";
+    QTest::newRow("000 - 0") << "minus1"
+                             << "000"
+                             << "0"
+                             << "negative or zero";
+    QTest::newRow("500 digits - 1") << "minus1"
+                                    << "1" + QString(499, '0') << "1" << nines499;
+    QTest::newRow("leading zeros beyond 500")
+        << "minus1" << QString(20, '0') + big << big << "negative or zero";
+  }
+
+  void pressShowsTheAnswer() {
+    QFETCH(QString, item);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, answer);
+
+    Choose(item);
+    Type(1, first);
+    Type(2, second);
+    Run();
+    QCOMPARE(Edit(3)->text(), answer);
+    QCOMPARE(Label(3)->text(), QStringLiteral("answer"));
+    QVERIFY(Edit(3)->isVisible() && Label(3)->isVisible());
+    QVERIFY(!Edit(4)->isVisible() && !Label(4)->isVisible());
+    QCOMPARE(Edit(1)->text(), first);
+    // A second press shows the same.
+    Run();
+    QCOMPARE(Edit(3)->text(), answer);
+  }
+
+  void negativeOrZeroNeverStandsUnderThePlaceholder() {
+    Choose("minus1");
+    Type(1, "5");
+    Type(2, "5");
+    Run();
+    QCOMPARE(Edit(3)->text(), QStringLiteral("negative or zero"));
+    QCOMPARE(Label(3)->text(), QStringLiteral("answer"));
+  }
+
+  void nonDigitShowsTheConversionErrorAndKeepsTheMode_data() {
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("letter") << "1a2"
+                            << "3"
+                            << "'a' is not a valid integer value.";
+    QTest::newRow("leading blank") << " 12"
+                                   << "3"
+                                   << "' ' is not a valid integer value.";
+    QTest::newRow("sign in second") << "12"
+                                    << "-3"
+                                    << "'-' is not a valid integer value.";
+    QTest::newRow("point") << "1.5"
+                           << "3"
+                           << "'.' is not a valid integer value.";
+    QTest::newRow("first non-digit of many") << "12x" + QString(600, '1') + "y"
+                                             << "3"
+                                             << "'x' is not a valid integer value.";
+  }
+
+  void nonDigitShowsTheConversionErrorAndKeepsTheMode() {
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, message);
+
+    Choose("plus1");
+    Type(1, "40");
+    Type(2, "2");
+    Run();
+    Type(1, first);
+    Type(2, second);
+    QCOMPARE(RunExpectingError(), message);
+    QCOMPARE(Edit(3)->text(), QString());
+    QCOMPARE(Button(1)->text(), QStringLiteral("EXE"));
+    QCOMPARE(Digits(form->numbers()[3]), QStringLiteral("42"));
+    // The program goes on in the same mode.
+    Type(1, "1");
+    Type(2, "1");
+    Run();
+    QCOMPARE(Edit(3)->text(), QStringLiteral("2"));
+  }
+
+  void tooLargeKeepsTheRecords_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<int>("refused");  // the record of the refused field, 0 for none
+    QTest::newRow("first field of 501 digits") << "plus1" << QString(501, '1') << "1" << 1;
+    QTest::newRow("second field of 501 digits") << "minus1"
+                                                << "1" << QString(501, '1') << 2;
+    QTest::newRow("sum of 501 digits") << "plus1" << QString(500, '9') << "1" << 0;
+    QTest::newRow("huge paste") << "plus1" << QString(20000, '3') << "1" << 1;
+  }
+
+  // The answer and the refused field's record stay as they were.
+  void tooLargeKeepsTheRecords() {
+    QFETCH(QString, item);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(int, refused);
+
+    Choose(item);
+    Type(1, "40");
+    Type(2, "2");
+    Run();
+    const auto before = form->numbers();
+    Type(1, first);
+    Type(2, second);
+    Run();
+    QCOMPARE(Edit(3)->text(), QStringLiteral("too large"));
+    QCOMPARE(Label(3)->text(), QStringLiteral("answer"));
+    QVERIFY(Edit(3)->isVisible());
+    for (int i : {refused, 3}) {
+      QCOMPARE(Digits(form->numbers()[i]), Digits(before[i]));
+      QCOMPARE(form->numbers()[i].Len, before[i].Len);
+    }
+  }
+
+  void exitButtonAndMenuCloseTheWindow() {
+    QTest::mouseClick(Button(2), Qt::LeftButton);
+    QVERIFY(!form->isVisible());
+    form->show();
+    Choose("exit1");
+    QVERIFY(!form->isVisible());
+  }
+};
+
+QTEST_MAIN(Form1Test)
+#include "Form1Test.moc"

@@ -25,10 +25,16 @@ std::string_view CharacterAt(std::string_view text, std::size_t at) {
   return text.substr(at, end - at);
 }
 
+std::string ConversionMessage(std::string_view text) {
+  std::string message = "'";
+  message.append(text).append("' is not a valid integer value");
+  return message;
+}
+
 }  // namespace
 
 ConversionError::ConversionError(std::string_view text)
-    : std::runtime_error("'" + std::string(text) + "' is not a valid integer value") {}
+    : std::runtime_error(ConversionMessage(text)) {}
 
 std::int32_t TextToInteger(std::string_view text) {
   std::size_t i = text.find_first_not_of(' ');

@@ -272,7 +272,11 @@ void TForm1::Press() {
   if (IsMode(word::PrimeFactors) || IsMode(word::SquareRoot)) return;
 
   if (IsMode(word::Minus)) Subtraction();
-  if (IsMode(word::Plus) && !Addition()) return ShowTooLarge();
+  if (IsMode(word::Plus) && !StoreAnswer(AddNumbers(Numbers[1], Numbers[2]))) {
+    return ShowTooLarge();
+  }
+  if (IsMode(word::Multiply) && !Multiplication()) return ShowTooLarge();
+  if (IsMode(word::Divide) && !Division()) return;
   ShowAnswer();
 }
 
@@ -289,10 +293,30 @@ void TForm1::Subtraction() {
   if (Numbers[3].Len == 0) Edit3->setText(QStringLiteral("negative or zero"));
 }
 
-bool TForm1::Addition() {
-  const TBigNumber sum = AddNumbers(Numbers[1], Numbers[2]);
-  if (IsTooLarge(sum)) return false;
-  Numbers[3] = sum;
+// Keeps an answer that fits as the press's answer; false for one too large.
+bool TForm1::StoreAnswer(const TBigNumber& answer) {
+  if (IsTooLarge(answer)) return false;
+  Numbers[3] = answer;
+  return true;
+}
+
+// An empty field multiplies as zero.
+bool TForm1::Multiplication() {
+  if (Edit1->text().isEmpty() || Edit2->text().isEmpty()) return StoreAnswer(ZeroNumber(1));
+  return StoreAnswer(MultiplyNumbers(Numbers[1], Numbers[2]));
+}
+
+// Refuses, silently, an empty field and a divisor that reads as zero; a
+// remainder shown by an earlier press then stays.
+bool TForm1::Division() {
+  if (Numbers[2].Digits[1] == 0 || Edit2->text().isEmpty() || Edit1->text().isEmpty()) {
+    return false;
+  }
+  Numbers[3] = DivideNumbers(Numbers[1], Numbers[2], Numbers[6]);
+  SetCaption(Label4, QStringLiteral("remainder"));
+  Edit4->setText(QString::fromStdString(DigitString(Numbers[6])));
+  Label4->show();
+  Edit4->show();
   return true;
 }
 

@@ -55,8 +55,10 @@ class TForm1 : public QMainWindow {
   bool IsMode(const char* word) const;
   bool AnswersOnLine2() const;
   bool ReadField(const QString& text, TBigNumber& record);
+  bool StoreAnswer(const TBigNumber& answer);
   void Subtraction();
-  bool Addition();
+  bool Multiplication();
+  bool Division();
   void ShowAnswer();
   void ShowTooLarge();
   void ShowConversionError(const ConversionError& error);

@@ -60,3 +60,27 @@ TBigNumber AddNumbers(const TBigNumber& a, const TBigNumber& b);
 // every digit of the difference is zero). Subtracting the single digit 0
 // returns a unchanged. A too-large operand gives a too-large record.
 TBigNumber SubtractNumbers(const TBigNumber& a, const TBigNumber& b);
+
+// The longest factor for which MultiplyNumbers builds its partial products in
+// a record: its working records need 2L + 5 positions.
+inline constexpr std::int32_t LongestRecordFactor = 247;
+
+// a * b without leading zeros. Only the first digit of each factor is tested
+// for zero, so a factor written with a leading zero gives 0. A product of more
+// than MaxDigits digits, or a too-large factor, gives a too-large record.
+// The window empties its result line whenever it multiplies; every press of
+// the run button does so before it calls any operation.
+TBigNumber MultiplyNumbers(const TBigNumber& a, const TBigNumber& b);
+
+// The quotient a div b by long division with repeated subtraction; the
+// remainder goes to `remainder` on every call, however the call ends. For
+// operands without leading zeros the results are the true quotient and
+// remainder, for dividends of up to MaxDigits digits. A divisor with value
+// zero that the first two tests do not settle (a dividend whose first digit
+// is 0, or one shorter than the divisor) gives a too-large quotient and
+// leaves the dividend as the remainder. Records with leading zeros are ordered
+// by their length; a pass may then count more than nine subtractions, and
+// the low 8 bits of the count become the digit. `passes`, when given,
+// receives the number of quotient digits found by subtraction.
+TBigNumber DivideNumbers(const TBigNumber& a, const TBigNumber& b, TBigNumber& remainder,
+                         int* passes = nullptr);

@@ -259,6 +259,31 @@ class Form1Test : public QObject {
                                     << "1" + QString(499, '0');
     QTest::newRow("500 + 500 digits")
         << "plus1" << QString(500, '4') << QString(500, '4') << QString(500, '8');
+    QTest::newRow("12 x 12") << "multiply1"
+                             << "12"
+                             << "12"
+                             << "144";
+    QTest::newRow("0 x 123") << "multiply1"
+                             << "0"
+                             << "123"
+                             << "0";
+    QTest::newRow("012 x 5") << "multiply1"
+                             << "012"
+                             << "5"
+                             << "60";
+    QTest::newRow("empty x 5") << "multiply1"
+                               << ""
+                               << "5"
+                               << "0";
+    QTest::newRow("5 x empty") << "multiply1"
+                               << "5"
+                               << ""
+                               << "0";
+    QTest::newRow("250 x 250 digits") << "multiply1" << QString(250, '9') << QString(250, '9')
+                                      << QString(249, '9') + "8" + QString(249, '0') + "1";
+    QTest::newRow("300 x 150 digits")
+        << "multiply1"
+        << "1" + QString(299, '0') << "2" + QString(149, '0') << "2" + QString(448, '0');
     QTest::newRow("12 - 5") << "minus1"
                             << "12"
                             << "5"
@@ -315,6 +340,108 @@ class Form1Test : public QObject {
     // A second press shows the same.
     Run();
     QCOMPARE(Edit(3)->text(), answer);
+  }
+
+  void multiplyWithAnEmptyFieldShowsZeroAfterEarlierPresses() {
+    Choose("multiply1");
+    Type(1, "98765");
+    Type(2, "4");
+    Run();
+    Type(1, "");
+    Run();
+    QCOMPARE(Edit(3)->text(), QStringLiteral("0"));
+    QCOMPARE(Digits(form->numbers()[3]), QStringLiteral("0"));
+  }
+
+  void divideShowsQuotientAndRemainder_data() {
+    QTest::addColumn<QString>("dividend");
+    QTest::addColumn<QString>("divisor");
+    QTest::addColumn<QString>("quotient");
+    QTest::addColumn<QString>("remainder");
+    QTest::newRow("17 / 5") << "17"
+                            << "5"
+                            << "3"
+                            << "2";
+    QTest::newRow("5 / 17") << "5"
+                            << "17"
+                            << "0"
+                            << "5";
+    QTest::newRow("1234 / 12") << "1234"
+                               << "12"
+                               << "102"
+                               << "10";
+    QTest::newRow("divisor 05") << "17"
+                                << "05"
+                                << "3"
+                                << "2";
+    QTest::newRow("dividend 0") << "0"
+                                << "7"
+                                << "0"
+                                << "0";
+    QTest::newRow("500 digits / 3") << QString(500, '9') << "3" << QString(500, '3') << "0";
+    QTest::newRow("500 / 250 digits")
+        << QString(500, '9') << "1" + QString(249, '0') << QString(251, '9') << QString(249, '9');
+  }
+
+  void divideShowsQuotientAndRemainder() {
+    QFETCH(QString, dividend);
+    QFETCH(QString, divisor);
+    QFETCH(QString, quotient);
+    QFETCH(QString, remainder);
+
+    Choose("divide1");
+    Type(1, dividend);
+    Type(2, divisor);
+    Run();
+    QCOMPARE(Edit(3)->text(), quotient);
+    QCOMPARE(Label(3)->text(), QStringLiteral("answer"));
+    QCOMPARE(Edit(4)->text(), remainder);
+    QCOMPARE(Label(4)->text(), QStringLiteral("remainder"));
+    QCOMPARE(Visible(), QStringList({"Label1", "Edit1", "Label2", "Edit2", "Label3", "Edit3",
+                                     "Label4", "Edit4", "Button1"}) +
+                            kAlwaysShown);
+    QCOMPARE(Digits(form->numbers()[6]), remainder);
+  }
+
+  void divideRefusesSilentlyAndKeepsTheEarlierRemainder_data() {
+    QTest::addColumn<QString>("dividend");
+    QTest::addColumn<QString>("divisor");
+    QTest::newRow("divisor 0") << "17"
+                               << "0";
+    QTest::newRow("divisor 00") << "17"
+                                << "00";
+    QTest::newRow("empty divisor") << "17"
+                                   << "";
+    QTest::newRow("empty dividend") << ""
+                                    << "5";
+  }
+
+  void divideRefusesSilentlyAndKeepsTheEarlierRemainder() {
+    QFETCH(QString, dividend);
+    QFETCH(QString, divisor);
+
+    Choose("divide1");
+    Type(1, "17");
+    Type(2, "5");
+    Run();
+    Type(1, dividend);
+    Type(2, divisor);
+    Run();
+    QCOMPARE(Edit(3)->text(), QString());
+    QCOMPARE(Edit(4)->text(), QStringLiteral("2"));
+    QVERIFY(Edit(4)->isVisible());
+    QCOMPARE(Digits(form->numbers()[3]), QStringLiteral("3"));
+    QCOMPARE(Digits(form->numbers()[6]), QStringLiteral("2"));
+  }
+
+  void modeChangeHidesTheRemainderLine() {
+    Choose("divide1");
+    Type(1, "17");
+    Type(2, "5");
+    Run();
+    Choose("divide1");
+    QVERIFY(!Edit(4)->isVisible() && !Label(4)->isVisible() && !Edit(3)->isVisible());
+    QCOMPARE(Edit(1)->text(), QString());
   }
 
   void negativeOrZeroNeverStandsUnderThePlaceholder() {
@@ -378,6 +505,9 @@ class Form1Test : public QObject {
     QTest::newRow("second field of 501 digits") << "minus1"
                                                 << "1" << QString(501, '1') << 2;
     QTest::newRow("sum of 501 digits") << "plus1" << QString(500, '9') << "1" << 0;
+    QTest::newRow("product of 501 digits")
+        << "multiply1" << QString(300, '9') << QString(201, '9') << 0;
+    QTest::newRow("dividend of 501 digits") << "divide1" << QString(501, '9') << "3" << 1;
     QTest::newRow("huge paste") << "plus1" << QString(20000, '3') << "1" << 1;
   }
 

@@ -48,3 +48,71 @@ TEST(Differential, AddSubtractCompareAgreeWithGmp) {
 }
 
 }  // namespace
+
+namespace {
+
+void CheckProduct(const std::string& a, const std::string& b) {
+  SCOPED_TRACE(a + " * " + b);
+  Gmp product;
+  mpz_mul(product.get(), Gmp(a).get(), Gmp(b).get());
+  const TBigNumber ours = MultiplyNumbers(Record(a), Record(b));
+  if (product.str().size() > static_cast<std::size_t>(MaxDigits)) {
+    EXPECT_TRUE(IsTooLarge(ours));
+  } else {
+    EXPECT_EQ(Text(ours), product.str());
+  }
+}
+
+void CheckDivision(const std::string& a, const std::string& b) {
+  SCOPED_TRACE(a + " / " + b);
+  Gmp quotient, remainder;
+  mpz_tdiv_qr(quotient.get(), remainder.get(), Gmp(a).get(), Gmp(b).get());
+  TBigNumber ours;
+  EXPECT_EQ(Text(DivideNumbers(Record(a), Record(b), ours)), quotient.str());
+  EXPECT_EQ(Text(ours), remainder.str());
+}
+
+std::string NonZero(RandomDigits& random, int length) {
+  std::string digits = random.OfLength(length);
+  if (digits == "0") digits = "7";
+  return digits;
+}
+
+TEST(Differential, ProductsOfEveryLengthAgreeWithGmp) {
+  RandomDigits random(4711);
+  for (int round = 0; round < 5; ++round) {
+    for (int la = 1; la <= MaxDigits; ++la) {
+      // Mostly products that fit, now and then one a digit or two too long.
+      const int room = std::max(1, MaxDigits + 1 - la);
+      const int lb =
+          random.Between(0, 9) == 0 ? std::min(MaxDigits, room + 1) : random.Between(1, room);
+      CheckProduct(random.OfLength(la), random.OfLength(lb));
+    }
+  }
+}
+
+TEST(Differential, QuotientsOfEveryLengthAgreeWithGmp) {
+  RandomDigits random(1234);
+  for (int round = 0; round < 3; ++round) {
+    for (int la = 1; la <= MaxDigits; ++la) {
+      CheckDivision(random.OfLength(la), NonZero(random, random.Between(1, la)));
+    }
+  }
+}
+
+TEST(Differential, LengthsAtTheEdgesAgreeWithGmp) {
+  RandomDigits random(99);
+  for (int length : {246, 247, 248, 249, 250, 251, 494, 495, 496, 499, 500}) {
+    for (int i = 0; i < 8; ++i) {
+      CheckProduct(random.OfLength(length), random.OfLength(std::max(1, MaxDigits - length)));
+      CheckProduct(random.OfLength(std::min(length, 250)), random.OfLength(std::min(length, 250)));
+      CheckDivision(random.OfLength(length), NonZero(random, random.Between(1, 3)));
+      CheckDivision(random.OfLength(length), NonZero(random, random.Between(1, length)));
+    }
+    CheckProduct(std::string(length, '9'), std::string(std::max(1, MaxDigits - length), '9'));
+    CheckDivision(std::string(length, '9'), "1");
+    CheckDivision("1" + std::string(length - 1, '0'), std::string(length / 2, '9'));
+  }
+}
+
+}  // namespace

@@ -154,7 +154,8 @@ TBigNumber WideProduct(const TBigNumber& a, const TBigNumber& b) {
   if (top >= MaxDigits) return TooLargeNumber();
   TBigNumber product;
   product.Len = top + 1;
-  for (std::int32_t k = 0; k <= top; ++k) product.Digits[product.Len - k] = column[k];
+  for (std::int32_t k = 0; k <= top; ++k)
+    product.Digits[product.Len - k] = column[k];
   return product;
 }
 
@@ -175,7 +176,8 @@ TBigNumber PartialProduct(std::int8_t d, const TBigNumber& factor, std::int32_t 
   }
   const std::int32_t top = l + shift;
   scratch.Len = scratch.Digits[top + 1] != 0 ? top + 1 : top;
-  while (scratch.Len >= 1 && scratch.Digits[scratch.Len] == 0) --scratch.Len;
+  while (scratch.Len >= 1 && scratch.Digits[scratch.Len] == 0)
+    --scratch.Len;
 
   TBigNumber partial;
   for (std::int32_t k = 1; k <= scratch.Len; ++k) {

@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "NumberText.h"
+#include "SpecialFunctions.h"
 
 namespace {
 
@@ -31,6 +32,40 @@ constexpr const char* kPlaceholderOperand = "1234";
 constexpr int kClientWidth = 773;
 constexpr int kClientHeight = 339;
 constexpr int kLabelHeight = 16;
+
+// Shows "busy" on the run button, painted at once, for the life of a long
+// computation; the mode's word comes back however the computation ends.
+class BusyCaption {
+ public:
+  BusyCaption(QPushButton* button, const char* word) : button_(button), word_(word) {
+    button_->setText(QStringLiteral("busy"));
+    button_->repaint();
+  }
+  ~BusyCaption() { button_->setText(QLatin1String(word_)); }
+  BusyCaption(const BusyCaption&) = delete;
+  BusyCaption& operator=(const BusyCaption&) = delete;
+
+ private:
+  QPushButton* button_;
+  const char* word_;
+};
+
+QString DigitText(const TBigNumber& x) {
+  return QString::fromStdString(DigitString(x));
+}
+
+// The digits of x with a point before the last `decimals` of them; no point
+// when there are fewer digits than that.
+QString WithPoint(const TBigNumber& x, int decimals) {
+  QString text = DigitText(x);
+  if (text.size() >= decimals) text.insert(text.size() - decimals, '.');
+  return text;
+}
+
+// True when the record reads as the one-digit number `value`.
+bool Reads(const TBigNumber& x, int value) {
+  return x.Len == 1 && x.Digits[1] == value;
+}
 
 // Sets a label's caption and sizes the label to it, as the labels size
 // themselves to their captions.
@@ -267,9 +302,12 @@ void TForm1::Press() {
   const QString text2 = oneOperand ? QString::fromLatin1(kPlaceholderOperand) : Edit2->text();
 
   if (!ReadField(Edit1->text(), Numbers[1])) return ShowTooLarge();
-  if (IsMode(word::Factorial) || IsMode(word::Reciprocal) || IsMode(word::Power)) return;
+  if (IsMode(word::Factorial)) return FactorialBranch();
+  if (IsMode(word::Reciprocal)) return ReciprocalBranch();
+  if (IsMode(word::Power)) return PowerBranch();
   if (!ReadField(text2, Numbers[2])) return ShowTooLarge();
-  if (IsMode(word::PrimeFactors) || IsMode(word::SquareRoot)) return;
+  if (IsMode(word::PrimeFactors)) return PrimeFactorBranch();
+  if (IsMode(word::SquareRoot)) return SquareRootBranch();
 
   if (IsMode(word::Minus)) Subtraction();
   if (IsMode(word::Plus) && !StoreAnswer(AddNumbers(Numbers[1], Numbers[2]))) {
@@ -278,6 +316,7 @@ void TForm1::Press() {
   if (IsMode(word::Multiply) && !Multiplication()) return ShowTooLarge();
   if (IsMode(word::Divide) && !Division()) return;
   ShowAnswer();
+  if (IsMode(word::NthRoot)) NthRootBranch();
 }
 
 bool TForm1::ReadField(const QString& text, TBigNumber& record) {
@@ -314,15 +353,122 @@ bool TForm1::Division() {
   }
   Numbers[3] = DivideNumbers(Numbers[1], Numbers[2], Numbers[6]);
   SetCaption(Label4, QStringLiteral("remainder"));
-  Edit4->setText(QString::fromStdString(DigitString(Numbers[6])));
+  Edit4->setText(DigitText(Numbers[6]));
   Label4->show();
   Edit4->show();
   return true;
 }
 
+void TForm1::FactorialBranch() {
+  Edit2->clear();
+  if (Edit1->text().isEmpty()) return;
+  if (!StoreAnswer(Factorial(Edit1->text().toStdString()))) return ShowTooLarge();
+  Edit2->setText(DigitText(Numbers[3]));
+}
+
+// 1/x reads "0.", the zeros that Scale places, then the digits.
+void TForm1::ReciprocalBranch() {
+  if (Edit1->text().isEmpty()) return Edit2->clear();
+  if (Reads(Numbers[1], 0)) return Edit2->setText(QStringLiteral("you tell me"));
+  if (Reads(Numbers[1], 1)) return Edit2->setText(QStringLiteral("1"));
+  if (!StoreAnswer(Reciprocal(Numbers[1], Numbers[6]))) return ShowTooLarge();
+  const int zeros = std::max(Numbers[3].Scale - 2, 0);
+  Edit2->setText(QStringLiteral("0.") + QString(zeros, '0') + DigitText(Numbers[3]));
+}
+
+// A negative power of a whole number other than 1 is no whole number.
+void TForm1::PowerBranch() {
+  if (Edit1->text().isEmpty() || Edit2->text().isEmpty()) return;
+  const std::int32_t exponent = TextToInteger(Edit2->text().toStdString());
+  SetCaption(Label3, QStringLiteral("answer"));
+  Label3->show();
+  Edit3->show();
+  if (exponent < 0 && !Reads(Numbers[1], 1)) {
+    return Edit3->setText(Reads(Numbers[1], 0) ? QStringLiteral("you tell me")
+                                               : QStringLiteral("not a whole number"));
+  }
+  if (!StoreAnswer(PowerOf(Numbers[1], exponent))) return ShowTooLarge();
+  Edit3->setText(DigitText(Numbers[3]));
+}
+
+// The factors stand on the second line after a leading "1", each after " x ".
+void TForm1::PrimeFactorBranch() {
+  if (Edit1->text().isEmpty()) return Edit2->clear();
+  SetCaption(Label2, QStringLiteral("answer"));
+  Label2->show();
+  Edit2->setText(QStringLiteral("1"));
+  Edit2->show();
+  if (Reads(Numbers[1], 1)) return;
+  if (Reads(Numbers[1], 0) || Reads(Numbers[1], 2) || Reads(Numbers[1], 3)) {
+    return Edit2->setText(DigitText(Numbers[1]));
+  }
+  std::string factors = "1";
+  const auto append = [&factors](const TBigNumber& factor) {
+    factors += " x ";
+    factors += DigitString(factor);
+  };
+  if (!PrimeFactors(Numbers[1], Numbers[6], append)) return ShowTooLarge();
+  Edit2->setText(QString::fromStdString(factors));
+}
+
+// The root shows ten decimals on the second line.
+void TForm1::SquareRootBranch() {
+  Label2->show();
+  Edit2->show();
+  Edit2->clear();
+  if (Edit1->text().isEmpty()) return;
+  if (Reads(Numbers[1], 0)) {
+    Numbers[3] = SmallNumber(0);
+    return Edit2->setText(QStringLiteral("0"));
+  }
+  TBigNumber root;
+  {
+    const BusyCaption busy(Button1, word::SquareRoot);
+    root = SquareRoot(Numbers[1]);
+  }
+  if (!StoreAnswer(root)) return ShowTooLarge();
+  Edit2->setText(WithPoint(Numbers[3], 10));
+}
+
+// The root shows three decimals on the third line, under "The root". The
+// degree 2 is taken by the square root, cut to three decimals; it empties the
+// degree field, so that the next press takes the degree 2 again. A degree
+// that fails leaves the mode in place and no answer standing.
+void TForm1::NthRootBranch() {
+  if (Edit2->text().isEmpty()) Edit2->setText(QStringLiteral("2"));
+  std::int32_t degree = 0;
+  try {
+    degree = TextToInteger(Edit2->text().toStdString());
+    if (degree <= 1) throw ConversionError("-");
+  } catch (const ConversionError&) {
+    Edit3->clear();
+    throw;
+  }
+  SetCaption(Label3, QStringLiteral("The root"));
+  Label3->show();
+  Edit3->show();
+  Edit3->clear();
+  if (Edit1->text().isEmpty()) return;
+  if (IsZeroValue(Numbers[1])) {
+    Numbers[3] = SmallNumber(0);
+    return Edit3->setText(QStringLiteral("0"));
+  }
+  TBigNumber root;
+  {
+    const BusyCaption busy(Button1, word::NthRoot);
+    root = degree == 2 ? SquareRoot(Numbers[1]) : NthRoot(Numbers[1], degree);
+  }
+  if (degree == 2) {
+    Edit2->clear();
+    if (!IsTooLarge(root)) root.Len -= 7;
+  }
+  if (!StoreAnswer(root)) return ShowTooLarge();
+  Edit3->setText(WithPoint(Numbers[3], 3));
+}
+
 void TForm1::ShowAnswer() {
   SetCaption(Label3, QStringLiteral("answer"));
-  if (Numbers[3].Len != 0) Edit3->setText(QString::fromStdString(DigitString(Numbers[3])));
+  if (Numbers[3].Len != 0) Edit3->setText(DigitText(Numbers[3]));
   Label3->show();
   Edit3->show();
 }

@@ -59,6 +59,12 @@ class TForm1 : public QMainWindow {
   void Subtraction();
   bool Multiplication();
   bool Division();
+  void FactorialBranch();
+  void ReciprocalBranch();
+  void PowerBranch();
+  void PrimeFactorBranch();
+  void SquareRootBranch();
+  void NthRootBranch();
   void ShowAnswer();
   void ShowTooLarge();
   void ShowConversionError(const ConversionError& error);

@@ -51,6 +51,24 @@ TBigNumber TooLargeNumber() {
   return x;
 }
 
+TBigNumber SmallNumber(std::uint64_t value) {
+  TBigNumber x;
+  std::array<std::int8_t, 20> reversed{};
+  do {
+    reversed[x.Len++] = static_cast<std::int8_t>(value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (std::int32_t i = 1; i <= x.Len; ++i)
+    x.Digits[i] = reversed[x.Len - i];
+  return x;
+}
+
+bool IsZeroValue(const TBigNumber& x) {
+  const std::int32_t n = std::clamp(x.Len, 0, MaxDigits);
+  return std::all_of(x.Digits.begin() + 1, x.Digits.begin() + 1 + n,
+                     [](std::int8_t digit) { return digit == 0; });
+}
+
 void ClearNumber(TBigNumber& x) {
   x.Digits.fill(0);
   x.Flag = 1;
@@ -187,11 +205,6 @@ TBigNumber PartialProduct(std::int8_t d, const TBigNumber& factor, std::int32_t 
   return partial;
 }
 
-bool IsZeroValue(const TBigNumber& x) {
-  return std::all_of(x.Digits.begin() + 1, x.Digits.begin() + 1 + x.Len,
-                     [](std::int8_t digit) { return digit == 0; });
-}
-
 // b * 10^(length - b.Len): b followed by zeros up to `length` digits.
 TBigNumber ShiftedTo(const TBigNumber& b, std::int32_t length) {
   TBigNumber t = b;
@@ -203,6 +216,44 @@ TBigNumber ShiftedTo(const TBigNumber& b, std::int32_t length) {
 }
 
 }  // namespace
+
+TBigNumber MultiplyBySmall(const TBigNumber& x, std::uint32_t factor) {
+  if (IsTooLarge(x)) return x;
+  std::array<std::int8_t, MaxDigits + 12> reversed{};  // room for the carry's digits
+  std::int32_t length = 0;
+  std::uint64_t carry = 0;
+  for (std::int32_t k = x.Len; k >= 1; --k) {
+    carry += std::uint64_t{factor} * static_cast<std::uint64_t>(x.Digits[k]);
+    reversed[length++] = static_cast<std::int8_t>(carry % 10);
+    carry /= 10;
+  }
+  for (; carry != 0; carry /= 10)
+    reversed[length++] = static_cast<std::int8_t>(carry % 10);
+  while (length > 1 && reversed[length - 1] == 0)
+    --length;
+  if (length > MaxDigits) return TooLargeNumber();
+  if (length == 0) return SingleDigit(0);
+  TBigNumber product;
+  product.Len = length;
+  for (std::int32_t i = 1; i <= length; ++i)
+    product.Digits[i] = reversed[length - i];
+  return product;
+}
+
+TBigNumber DivideBySmall(const TBigNumber& x, std::uint32_t divisor, std::uint32_t* remainder) {
+  assert(divisor >= 1);
+  if (IsTooLarge(x)) return x;
+  TBigNumber quotient;
+  std::uint64_t rest = 0;
+  for (std::int32_t i = 1; i <= x.Len; ++i) {
+    rest = rest * 10 + static_cast<std::uint64_t>(x.Digits[i]);
+    const auto digit = static_cast<std::int8_t>(rest / divisor);
+    rest %= divisor;
+    if (digit != 0 || quotient.Len != 0) quotient.Digits[++quotient.Len] = digit;
+  }
+  if (remainder) *remainder = static_cast<std::uint32_t>(rest);
+  return quotient.Len == 0 ? SingleDigit(0) : quotient;
+}
 
 // Schoolbook multiplication: each digit of the longer factor, from the units
 // digit up, multiplies the other factor into a partial product shifted by

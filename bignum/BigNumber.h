@@ -37,6 +37,12 @@ inline bool IsTooLarge(const TBigNumber& x) {
 // A record marked too large, all digits zero.
 TBigNumber TooLargeNumber();
 
+// The record of a non-negative machine integer, without leading zeros.
+TBigNumber SmallNumber(std::uint64_t value);
+
+// True when every digit in 1..Len is 0, also for Len 0.
+bool IsZeroValue(const TBigNumber& x);
+
 // Zeroes all 501 digit positions, sets Flag to 1 and Scale to 0; keeps Len.
 void ClearNumber(TBigNumber& x);
 
@@ -60,6 +66,17 @@ TBigNumber AddNumbers(const TBigNumber& a, const TBigNumber& b);
 // every digit of the difference is zero). Subtracting the single digit 0
 // returns a unchanged. A too-large operand gives a too-large record.
 TBigNumber SubtractNumbers(const TBigNumber& a, const TBigNumber& b);
+
+// x * factor for a machine-sized factor, in one pass over the digits of x.
+// Too large when the product needs more than MaxDigits digits. A record of
+// Len 0 counts as zero.
+TBigNumber MultiplyBySmall(const TBigNumber& x, std::uint32_t factor);
+
+// x div divisor for a machine-sized divisor >= 1, in one pass over the
+// digits of x, with the remainder in `remainder` when given. A record of Len 0
+// counts as zero.
+TBigNumber DivideBySmall(const TBigNumber& x, std::uint32_t divisor,
+                         std::uint32_t* remainder = nullptr);
 
 // The longest factor for which MultiplyNumbers builds its partial products in
 // a record: its working records need 2L + 5 positions.

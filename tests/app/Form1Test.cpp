@@ -26,6 +26,19 @@ QString Digits(const TBigNumber& x) {
   return QString::fromStdString(DigitString(x));
 }
 
+// Records the caption of a button each time it is painted.
+class PaintedCaptions : public QObject {
+ public:
+  explicit PaintedCaptions(QPushButton* button) { button->installEventFilter(this); }
+  QStringList captions;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) captions << static_cast<QPushButton*>(watched)->text();
+    return false;
+  }
+};
+
 }  // namespace
 
 class Form1Test : public QObject {
@@ -442,6 +455,286 @@ class Form1Test : public QObject {
     Choose("divide1");
     QVERIFY(!Edit(4)->isVisible() && !Label(4)->isVisible() && !Edit(3)->isVisible());
     QCOMPARE(Edit(1)->text(), QString());
+  }
+
+  void specialModeShowsItsAnswer_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("caption");
+
+    const QString sqrtCaption = "is this number or nearly this number";
+    QTest::newRow("sqrt 16") << "sqroot1"
+                             << "16"
+                             << "" << 2 << "4.0000000000" << sqrtCaption;
+    QTest::newRow("sqrt 2") << "sqroot1"
+                            << "2"
+                            << "" << 2 << "1.4142135624" << sqrtCaption;
+    QTest::newRow("sqrt 0") << "sqroot1"
+                            << "0"
+                            << "" << 2 << "0" << sqrtCaption;
+    QTest::newRow("sqrt 00") << "sqroot1"
+                             << "00"
+                             << "" << 2 << "0" << sqrtCaption;
+    QTest::newRow("sqrt empty") << "sqroot1"
+                                << ""
+                                << "" << 2 << "" << sqrtCaption;
+    QTest::newRow("sqrt 147 digits")
+        << "sqroot1" << QString(147, '9') << "" << 2 << "too large" << sqrtCaption;
+    QTest::newRow("root 2 of 2") << "nthrootofnumber1"
+                                 << "2"
+                                 << "2" << 3 << "1.414"
+                                 << "The root";
+    QTest::newRow("root 3 of 27") << "nthrootofnumber1"
+                                  << "27"
+                                  << "3" << 3 << "3.000"
+                                  << "The root";
+    QTest::newRow("root 3 of 2") << "nthrootofnumber1"
+                                 << "2"
+                                 << "3" << 3 << "1.259"
+                                 << "The root";
+    QTest::newRow("root 7 of 5") << "nthrootofnumber1"
+                                 << "5"
+                                 << "7" << 3 << "1.258"
+                                 << "The root";
+    QTest::newRow("root 2 of 0") << "nthrootofnumber1"
+                                 << "0"
+                                 << "2" << 3 << "0"
+                                 << "The root";
+    QTest::newRow("root 5 of 000") << "nthrootofnumber1"
+                                   << "000"
+                                   << "5" << 3 << "0"
+                                   << "The root";
+    QTest::newRow("root of empty") << "nthrootofnumber1"
+                                   << ""
+                                   << "3" << 3 << ""
+                                   << "The root";
+    QTest::newRow("root, empty degree") << "nthrootofnumber1"
+                                        << "16"
+                                        << "" << 3 << "4.000"
+                                        << "The root";
+    QTest::newRow("root 200 of 1") << "nthrootofnumber1"
+                                   << "1"
+                                   << "200" << 3 << "too large"
+                                   << "The root";
+    QTest::newRow("1/0") << "N1x1"
+                         << "0"
+                         << "" << 2 << "you tell me"
+                         << "answer";
+    QTest::newRow("1/00") << "N1x1"
+                          << "00"
+                          << "" << 2 << "you tell me"
+                          << "answer";
+    QTest::newRow("1/1") << "N1x1"
+                         << "1"
+                         << "" << 2 << "1"
+                         << "answer";
+    QTest::newRow("1/4") << "N1x1"
+                         << "4"
+                         << "" << 2 << "0.2500000000000000000000000"
+                         << "answer";
+    QTest::newRow("1/125") << "N1x1"
+                           << "125"
+                           << "" << 2 << "0.008000000000000000000000000"
+                           << "answer";
+    QTest::newRow("1/empty") << "N1x1"
+                             << ""
+                             << "" << 2 << ""
+                             << "answer";
+    QTest::newRow("2^10") << "xtothepowerofn1"
+                          << "2"
+                          << "10" << 3 << "1024"
+                          << "answer";
+    QTest::newRow("7^0") << "xtothepowerofn1"
+                         << "7"
+                         << "0" << 3 << "1"
+                         << "answer";
+    QTest::newRow("0^0") << "xtothepowerofn1"
+                         << "0"
+                         << "0" << 3 << "0"
+                         << "answer";
+    QTest::newRow("2^-3") << "xtothepowerofn1"
+                          << "2"
+                          << "-3" << 3 << "not a whole number"
+                          << "answer";
+    QTest::newRow("1^-3") << "xtothepowerofn1"
+                          << "1"
+                          << "-3" << 3 << "1"
+                          << "answer";
+    QTest::newRow("0^-3") << "xtothepowerofn1"
+                          << "0"
+                          << "-3" << 3 << "you tell me"
+                          << "answer";
+    QTest::newRow("2^$A") << "xtothepowerofn1"
+                          << "2"
+                          << "$A" << 3 << "1024"
+                          << "answer";
+    QTest::newRow("2^2000000000") << "xtothepowerofn1"
+                                  << "2"
+                                  << "2000000000" << 3 << "too large"
+                                  << "answer";
+    QTest::newRow("5!") << "n1"
+                        << "5"
+                        << "" << 2 << "120"
+                        << "answer";
+    QTest::newRow("0!") << "n1"
+                        << "0"
+                        << "" << 2 << "1"
+                        << "answer";
+    QTest::newRow("empty!") << "n1"
+                            << ""
+                            << "" << 2 << ""
+                            << "answer";
+    QTest::newRow("254!") << "n1"
+                          << "254"
+                          << "" << 2 << "too large"
+                          << "answer";
+    QTest::newRow("factors of 1") << "primefactors1"
+                                  << "1"
+                                  << "" << 2 << "1"
+                                  << "answer";
+    QTest::newRow("factors of 01") << "primefactors1"
+                                   << "01"
+                                   << "" << 2 << "1"
+                                   << "answer";
+    QTest::newRow("factors of 2") << "primefactors1"
+                                  << "2"
+                                  << "" << 2 << "2"
+                                  << "answer";
+    QTest::newRow("factors of 3") << "primefactors1"
+                                  << "3"
+                                  << "" << 2 << "3"
+                                  << "answer";
+    QTest::newRow("factors of 0") << "primefactors1"
+                                  << "0"
+                                  << "" << 2 << "0"
+                                  << "answer";
+    QTest::newRow("factors of 12") << "primefactors1"
+                                   << "12"
+                                   << "" << 2 << "1 x 2 x 2 x 3"
+                                   << "answer";
+    QTest::newRow("factors of 481 digits") << "primefactors1"
+                                           << "1" + QString(480, '0') << "" << 2 << "too large"
+                                           << "answer";
+  }
+
+  void specialModeShowsItsAnswer() {
+    QFETCH(QString, item);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(int, line);
+    QFETCH(QString, answer);
+    QFETCH(QString, caption);
+
+    Choose(item);
+    const QString word = Button(1)->text();
+    Type(1, first);
+    if (Edit(2)->isVisible()) Type(2, second);
+    Run();
+    QCOMPARE(Edit(line)->text(), answer);
+    QCOMPARE(Label(line)->text(), caption);
+    QVERIFY(Edit(line)->isVisible() && Label(line)->isVisible());
+    QCOMPARE(Button(1)->text(), word);
+    QVERIFY(!Edit(2)->text().contains("1234"));
+  }
+
+  void rootsShowBusyWhileTheyWork_data() {
+    QTest::addColumn<QString>("item");
+    QTest::newRow("sqroot") << "sqroot1";
+    QTest::newRow("nth root") << "nthrootofnumber1";
+  }
+
+  void rootsShowBusyWhileTheyWork() {
+    QFETCH(QString, item);
+    Choose(item);
+    const QString word = Button(1)->text();
+    Type(1, "12345");
+    PaintedCaptions painted(Button(1));
+    Run();
+    QVERIFY(painted.captions.contains("busy"));
+    QCOMPARE(Button(1)->text(), word);
+  }
+
+  void rootOfDegreeTwoEmptiesTheDegreeField() {
+    Choose("nthrootofnumber1");
+    Type(1, "2");
+    Type(2, "2");
+    Run();
+    QCOMPARE(Edit(2)->text(), QString());
+    Type(1, "9");
+    Run();
+    QCOMPARE(Edit(3)->text(), QStringLiteral("3.000"));
+    QCOMPARE(Digits(form->numbers()[3]), QStringLiteral("3000"));
+  }
+
+  void failedDegreeKeepsTheMode_data() {
+    QTest::addColumn<QString>("degree");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("1") << "1"
+                       << "'-' is not a valid integer value.";
+    QTest::newRow("0") << "0"
+                       << "'-' is not a valid integer value.";
+    QTest::newRow("too long") << "99999999999"
+                              << "'99999999999' is not a valid integer value.";
+  }
+
+  void failedDegreeKeepsTheMode() {
+    QFETCH(QString, degree);
+    QFETCH(QString, message);
+    Choose("nthrootofnumber1");
+    Type(1, "27");
+    Type(2, "3");
+    Run();
+    QCOMPARE(Edit(3)->text(), QStringLiteral("3.000"));
+    Type(2, degree);
+    QCOMPARE(RunExpectingError(), message);
+    QCOMPARE(Button(1)->text(), QStringLiteral("RUN"));
+    QCOMPARE(Edit(3)->text(), QString());
+    Type(2, "3");
+    Run();
+    QCOMPARE(Edit(3)->text(), QStringLiteral("3.000"));
+  }
+
+  void wholeTextConversionErrorsNameTheText_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("exponent") << "xtothepowerofn1"
+                              << "2"
+                              << "1.5"
+                              << "'1.5' is not a valid integer value.";
+    QTest::newRow("exponent, trailing blank") << "xtothepowerofn1"
+                                              << "2"
+                                              << "3 "
+                                              << "'3 ' is not a valid integer value.";
+    QTest::newRow("n! past 32 bits") << "n1"
+                                     << "3000000000"
+                                     << ""
+                                     << "'3000000000' is not a valid integer value.";
+  }
+
+  void wholeTextConversionErrorsNameTheText() {
+    QFETCH(QString, item);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, message);
+    Choose(item);
+    Type(1, first);
+    if (!second.isEmpty()) Type(2, second);
+    QCOMPARE(RunExpectingError(), message);
+  }
+
+  void primeFactorsOfAnEmptyFieldClearTheEarlierAnswer() {
+    Choose("primefactors1");
+    Type(1, "12");
+    Run();
+    QCOMPARE(Edit(2)->text(), QStringLiteral("1 x 2 x 2 x 3"));
+    Type(1, "");
+    Run();
+    QCOMPARE(Edit(2)->text(), QString());
   }
 
   void negativeOrZeroNeverStandsUnderThePlaceholder() {

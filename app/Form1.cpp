@@ -4,6 +4,10 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
 
@@ -153,6 +157,12 @@ void TForm1::BuildControls() {
 
   connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+  connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+  connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+  connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+  connect(Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
+  connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
+  connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
 }
 
 QMenu* TForm1::AddMenu(const char* name, const QString& title) {
@@ -187,8 +197,8 @@ void TForm1::BuildMenu() {
   AddItem(special, "n1", "n!", &TForm1::n1Click);
 
   QMenu* printing = AddMenu("printing1", "printing");
-  AddItem(printing, "printoptions1", "print options");
-  AddItem(printing, "printscreen1", "print screen");
+  AddItem(printing, "printoptions1", "print options", &TForm1::printoptions1Click);
+  AddItem(printing, "printscreen1", "print screen", &TForm1::printscreen1Click);
 
   QMenu* about = AddMenu("about1", "about");
   AddItem(about, "authorline1", "Quorvex, by the Quorvex developers");
@@ -197,10 +207,10 @@ void TForm1::BuildMenu() {
   AddItem(about, "webaddressline1", "web: the project's source repository");
 
   QMenu* copy = AddMenu("Copylinetoclipboard1", "Copy line to clipboard");
-  AddItem(copy, "copyline11", "copy line 1");
-  AddItem(copy, "copyline21", "copy line2");
-  AddItem(copy, "copyline31", "copy line3");
-  AddItem(copy, "copyline41", "copy line 4");
+  AddItem(copy, "copyline11", "copy line 1", &TForm1::copyline11Click);
+  AddItem(copy, "copyline21", "copy line2", &TForm1::copyline21Click);
+  AddItem(copy, "copyline31", "copy line3", &TForm1::copyline31Click);
+  AddItem(copy, "copyline41", "copy line 4", &TForm1::copyline41Click);
 }
 
 void TForm1::FormCreate() {
@@ -502,4 +512,91 @@ void TForm1::Button2Click() {
 
 void TForm1::exit1Click() {
   close();
+}
+
+void TForm1::Button3Click() {
+  Memory = Numbers[3];
+}
+
+void TForm1::Button6Click() {
+  Memory1 = Numbers[3];
+}
+
+void TForm1::Button4Click() {
+  Edit1->setText(DigitText(Memory));
+}
+
+void TForm1::Button5Click() {
+  Edit2->setText(DigitText(Memory));
+}
+
+void TForm1::Button7Click() {
+  Edit1->setText(DigitText(Memory1));
+}
+
+void TForm1::Button8Click() {
+  Edit2->setText(DigitText(Memory1));
+}
+
+// Each copies the field's selection; with nothing selected the clipboard
+// keeps what it had.
+void TForm1::copyline11Click() {
+  Edit1->copy();
+}
+
+void TForm1::copyline21Click() {
+  Edit2->copy();
+}
+
+void TForm1::copyline31Click() {
+  Edit3->copy();
+}
+
+void TForm1::copyline41Click() {
+  Edit4->copy();
+}
+
+// The set-up dialog serves printers only; after printing to a file it turns
+// back to the default printer, and without one it says so.
+void TForm1::printoptions1Click() {
+  if (Printer.outputFormat() != QPrinter::NativeFormat) {
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+      QMessageBox box(QMessageBox::Information, windowTitle(),
+                      QStringLiteral("There is no printer to set up on this computer. "
+                                     "\"print screen\" can still print to a PDF file."),
+                      QMessageBox::Ok, this);
+      box.setObjectName(QStringLiteral("NoPrinterBox"));
+      box.exec();
+      return;
+    }
+    Printer.setOutputFormat(QPrinter::NativeFormat);
+  }
+  QPageSetupDialog dialog(&Printer, this);
+  dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
+  dialog.exec();
+}
+
+void TForm1::printscreen1Click() {
+  QPrintDialog dialog(&Printer, this);
+  dialog.setObjectName(QStringLiteral("PrintDialog1"));
+  if (dialog.exec() != QDialog::Accepted) return;
+  if (!PrintClientArea(Printer)) {
+    const QString where =
+        Printer.outputFileName().isEmpty() ? Printer.printerName() : Printer.outputFileName();
+    QMessageBox::warning(this, windowTitle(),
+                         QStringLiteral("The window could not be printed on %1.").arg(where));
+  }
+}
+
+bool TForm1::PrintClientArea(QPrinter& target) {
+  QWidget* client = centralWidget();
+  const QPixmap image = client->grab();
+  QPainter painter;
+  if (!painter.begin(&target)) return false;
+  // The page shows the window at its own size: window pixels per inch become
+  // printer dots per inch.
+  const QRect page(0, 0, client->width() * target.logicalDpiX() / client->logicalDpiX(),
+                   client->height() * target.logicalDpiY() / client->logicalDpiY());
+  painter.drawPixmap(page, image);
+  return painter.end();
 }

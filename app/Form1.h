@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPrinter>
 #include <array>
 
 #include "BigNumber.h"
@@ -25,6 +26,15 @@ class TForm1 : public QMainWindow {
 
   // The window's number records: operands 1 and 2, answer 3, remainder 6.
   const std::array<TBigNumber, 7>& numbers() const { return Numbers; }
+  const TBigNumber& memory() const { return Memory; }
+  const TBigNumber& memory1() const { return Memory1; }
+
+  // The printer and its settings, as the printing dialogs leave them.
+  QPrinter& printer() { return Printer; }
+
+  // Prints the image of the window's client area on one page of `target`,
+  // at its top-left corner, scaled by the printer's resolution.
+  bool PrintClientArea(QPrinter& target);
 
  private:
   struct ModeRow;
@@ -71,6 +81,18 @@ class TForm1 : public QMainWindow {
 
   void Button2Click();
   void exit1Click();
+  void Button3Click();
+  void Button4Click();
+  void Button5Click();
+  void Button6Click();
+  void Button7Click();
+  void Button8Click();
+  void copyline11Click();
+  void copyline21Click();
+  void copyline31Click();
+  void copyline41Click();
+  void printoptions1Click();
+  void printscreen1Click();
 
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;
@@ -92,4 +114,5 @@ class TForm1 : public QMainWindow {
   std::array<TBigNumber, 7> Numbers{};
   TBigNumber Memory{};
   TBigNumber Memory1{};
+  QPrinter Printer{QPrinter::HighResolution};
 };

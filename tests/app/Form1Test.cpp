@@ -2,6 +2,7 @@
 // button, all found by their object names.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -826,6 +827,98 @@ class Form1Test : public QObject {
       QCOMPARE(Digits(form->numbers()[i]), Digits(before[i]));
       QCOMPARE(form->numbers()[i].Len, before[i].Len);
     }
+  }
+
+  void recallBeforeAnyStoreEmptiesTheField_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("field");
+    QTest::newRow("mem to line1") << 4 << 1;
+    QTest::newRow("mem to line2") << 5 << 2;
+    QTest::newRow("mem1 to line1") << 7 << 1;
+    QTest::newRow("mem1 to line2") << 8 << 2;
+  }
+
+  void recallBeforeAnyStoreEmptiesTheField() {
+    QFETCH(int, button);
+    QFETCH(int, field);
+    Choose("plus1");
+    Type(field, "123");
+    QTest::mouseClick(Button(button), Qt::LeftButton);
+    QCOMPARE(Edit(field)->text(), QString());
+  }
+
+  void registersKeepTheAnswerTheyStored() {
+    Choose("plus1");
+    Type(1, "0");
+    Type(2, "0");
+    Run();
+    QTest::mouseClick(Button(6), Qt::LeftButton);  // "0" into mem1
+    Type(1, "40");
+    Type(2, "2");
+    Run();
+    QTest::mouseClick(Button(3), Qt::LeftButton);  // 42 into mem
+    Type(1, "1");
+    Type(2, "1");
+    Run();
+    QCOMPARE(Edit(3)->text(), QStringLiteral("2"));
+
+    QTest::mouseClick(Button(5), Qt::LeftButton);
+    QCOMPARE(Edit(2)->text(), QStringLiteral("42"));
+    QTest::mouseClick(Button(4), Qt::LeftButton);
+    QCOMPARE(Edit(1)->text(), QStringLiteral("42"));
+    QTest::mouseClick(Button(7), Qt::LeftButton);
+    QCOMPARE(Edit(1)->text(), QStringLiteral("0"));
+    QTest::mouseClick(Button(8), Qt::LeftButton);
+    QCOMPARE(Edit(2)->text(), QStringLiteral("0"));
+    QCOMPARE(form->memory().Len, 2);
+    QCOMPARE(form->memory1().Len, 1);
+    // A recalled answer is an operand like any typed one.
+    QTest::mouseClick(Button(4), Qt::LeftButton);
+    Run();
+    QCOMPARE(Edit(3)->text(), QStringLiteral("42"));
+  }
+
+  void registersStoreTheAnswerRecordWhole() {
+    Choose("nthrootofnumber1");
+    Type(1, "2");
+    Type(2, "2");
+    Run();
+    QCOMPARE(Edit(3)->text(), QStringLiteral("1.414"));
+    QTest::mouseClick(Button(3), Qt::LeftButton);
+    QTest::mouseClick(Button(4), Qt::LeftButton);
+    QCOMPARE(Edit(1)->text(), QStringLiteral("1414"));
+  }
+
+  void copyLineCopiesTheSelectionOnly_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<int>("field");
+    QTest::newRow("copy line 1") << "copyline11" << 1;
+    QTest::newRow("copy line2") << "copyline21" << 2;
+    QTest::newRow("copy line3") << "copyline31" << 3;
+    QTest::newRow("copy line 4") << "copyline41" << 4;
+  }
+
+  void copyLineCopiesTheSelectionOnly() {
+    QFETCH(QString, item);
+    QFETCH(int, field);
+    Choose("divide1");
+    Type(1, "1234567");
+    Type(2, "1000");
+    Run();
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->setText("before");
+    Edit(field)->deselect();
+    Choose(item);
+    QCOMPARE(clipboard->text(), QStringLiteral("before"));
+
+    Edit(field)->selectAll();
+    Choose(item);
+    QCOMPARE(clipboard->text(), Edit(field)->text());
+    QVERIFY(!clipboard->text().isEmpty());
+
+    Edit(field)->setSelection(1, 2);
+    Choose(item);
+    QCOMPARE(clipboard->text(), Edit(field)->text().mid(1, 2));
   }
 
   void exitButtonAndMenuCloseTheWindow() {

@@ -66,6 +66,13 @@ QString WithPoint(const TBigNumber& x, int decimals) {
   return text;
 }
 
+// Writes a text into a field the way an answer appears: from its start, so
+// that a long number shows its leading digits.
+void Show(QLineEdit* field, const QString& text) {
+  field->setText(text);
+  field->setCursorPosition(0);
+}
+
 // True when the record reads as the one-digit number `value`.
 bool Reads(const TBigNumber& x, int value) {
   return x.Len == 1 && x.Digits[1] == value;
@@ -339,7 +346,7 @@ void TForm1::Subtraction() {
   } else {
     Numbers[3].Len = 0;
   }
-  if (Numbers[3].Len == 0) Edit3->setText(QStringLiteral("negative or zero"));
+  if (Numbers[3].Len == 0) Show(Edit3, QStringLiteral("negative or zero"));
 }
 
 // Keeps an answer that fits as the press's answer; false for one too large.
@@ -363,7 +370,7 @@ bool TForm1::Division() {
   }
   Numbers[3] = DivideNumbers(Numbers[1], Numbers[2], Numbers[6]);
   SetCaption(Label4, QStringLiteral("remainder"));
-  Edit4->setText(DigitText(Numbers[6]));
+  Show(Edit4, DigitText(Numbers[6]));
   Label4->show();
   Edit4->show();
   return true;
@@ -373,17 +380,17 @@ void TForm1::FactorialBranch() {
   Edit2->clear();
   if (Edit1->text().isEmpty()) return;
   if (!StoreAnswer(Factorial(Edit1->text().toStdString()))) return ShowTooLarge();
-  Edit2->setText(DigitText(Numbers[3]));
+  Show(Edit2, DigitText(Numbers[3]));
 }
 
 // 1/x reads "0.", the zeros that Scale places, then the digits.
 void TForm1::ReciprocalBranch() {
   if (Edit1->text().isEmpty()) return Edit2->clear();
-  if (Reads(Numbers[1], 0)) return Edit2->setText(QStringLiteral("you tell me"));
-  if (Reads(Numbers[1], 1)) return Edit2->setText(QStringLiteral("1"));
+  if (Reads(Numbers[1], 0)) return Show(Edit2, QStringLiteral("you tell me"));
+  if (Reads(Numbers[1], 1)) return Show(Edit2, QStringLiteral("1"));
   if (!StoreAnswer(Reciprocal(Numbers[1], Numbers[6]))) return ShowTooLarge();
   const int zeros = std::max(Numbers[3].Scale - 2, 0);
-  Edit2->setText(QStringLiteral("0.") + QString(zeros, '0') + DigitText(Numbers[3]));
+  Show(Edit2, QStringLiteral("0.") + QString(zeros, '0') + DigitText(Numbers[3]));
 }
 
 // A negative power of a whole number other than 1 is no whole number.
@@ -394,11 +401,11 @@ void TForm1::PowerBranch() {
   Label3->show();
   Edit3->show();
   if (exponent < 0 && !Reads(Numbers[1], 1)) {
-    return Edit3->setText(Reads(Numbers[1], 0) ? QStringLiteral("you tell me")
-                                               : QStringLiteral("not a whole number"));
+    return Show(Edit3, Reads(Numbers[1], 0) ? QStringLiteral("you tell me")
+                                            : QStringLiteral("not a whole number"));
   }
   if (!StoreAnswer(PowerOf(Numbers[1], exponent))) return ShowTooLarge();
-  Edit3->setText(DigitText(Numbers[3]));
+  Show(Edit3, DigitText(Numbers[3]));
 }
 
 // The factors stand on the second line after a leading "1", each after " x ".
@@ -406,11 +413,11 @@ void TForm1::PrimeFactorBranch() {
   if (Edit1->text().isEmpty()) return Edit2->clear();
   SetCaption(Label2, QStringLiteral("answer"));
   Label2->show();
-  Edit2->setText(QStringLiteral("1"));
+  Show(Edit2, QStringLiteral("1"));
   Edit2->show();
   if (Reads(Numbers[1], 1)) return;
   if (Reads(Numbers[1], 0) || Reads(Numbers[1], 2) || Reads(Numbers[1], 3)) {
-    return Edit2->setText(DigitText(Numbers[1]));
+    return Show(Edit2, DigitText(Numbers[1]));
   }
   std::string factors = "1";
   const auto append = [&factors](const TBigNumber& factor) {
@@ -418,7 +425,7 @@ void TForm1::PrimeFactorBranch() {
     factors += DigitString(factor);
   };
   if (!PrimeFactors(Numbers[1], Numbers[6], append)) return ShowTooLarge();
-  Edit2->setText(QString::fromStdString(factors));
+  Show(Edit2, QString::fromStdString(factors));
 }
 
 // The root shows ten decimals on the second line.
@@ -429,7 +436,7 @@ void TForm1::SquareRootBranch() {
   if (Edit1->text().isEmpty()) return;
   if (Reads(Numbers[1], 0)) {
     Numbers[3] = SmallNumber(0);
-    return Edit2->setText(QStringLiteral("0"));
+    return Show(Edit2, QStringLiteral("0"));
   }
   TBigNumber root;
   {
@@ -437,7 +444,7 @@ void TForm1::SquareRootBranch() {
     root = SquareRoot(Numbers[1]);
   }
   if (!StoreAnswer(root)) return ShowTooLarge();
-  Edit2->setText(WithPoint(Numbers[3], 10));
+  Show(Edit2, WithPoint(Numbers[3], 10));
 }
 
 // The root shows three decimals on the third line, under "The root". The
@@ -445,7 +452,7 @@ void TForm1::SquareRootBranch() {
 // degree field, so that the next press takes the degree 2 again. A degree
 // that fails leaves the mode in place and no answer standing.
 void TForm1::NthRootBranch() {
-  if (Edit2->text().isEmpty()) Edit2->setText(QStringLiteral("2"));
+  if (Edit2->text().isEmpty()) Show(Edit2, QStringLiteral("2"));
   std::int32_t degree = 0;
   try {
     degree = TextToInteger(Edit2->text().toStdString());
@@ -461,7 +468,7 @@ void TForm1::NthRootBranch() {
   if (Edit1->text().isEmpty()) return;
   if (IsZeroValue(Numbers[1])) {
     Numbers[3] = SmallNumber(0);
-    return Edit3->setText(QStringLiteral("0"));
+    return Show(Edit3, QStringLiteral("0"));
   }
   TBigNumber root;
   {
@@ -473,12 +480,12 @@ void TForm1::NthRootBranch() {
     if (!IsTooLarge(root)) root.Len -= 7;
   }
   if (!StoreAnswer(root)) return ShowTooLarge();
-  Edit3->setText(WithPoint(Numbers[3], 3));
+  Show(Edit3, WithPoint(Numbers[3], 3));
 }
 
 void TForm1::ShowAnswer() {
   SetCaption(Label3, QStringLiteral("answer"));
-  if (Numbers[3].Len != 0) Edit3->setText(DigitText(Numbers[3]));
+  if (Numbers[3].Len != 0) Show(Edit3, DigitText(Numbers[3]));
   Label3->show();
   Edit3->show();
 }
@@ -487,13 +494,13 @@ void TForm1::ShowTooLarge() {
   const QString tooLarge = QStringLiteral("too large");
   if (AnswersOnLine2()) {
     if (IsMode(word::PrimeFactors)) SetCaption(Label2, QStringLiteral("answer"));
-    Edit2->setText(tooLarge);
+    Show(Edit2, tooLarge);
     Label2->show();
     Edit2->show();
   } else {
     SetCaption(Label3,
                IsMode(word::NthRoot) ? QStringLiteral("The root") : QStringLiteral("answer"));
-    Edit3->setText(tooLarge);
+    Show(Edit3, tooLarge);
     Label3->show();
     Edit3->show();
   }
@@ -523,19 +530,19 @@ void TForm1::Button6Click() {
 }
 
 void TForm1::Button4Click() {
-  Edit1->setText(DigitText(Memory));
+  Show(Edit1, DigitText(Memory));
 }
 
 void TForm1::Button5Click() {
-  Edit2->setText(DigitText(Memory));
+  Show(Edit2, DigitText(Memory));
 }
 
 void TForm1::Button7Click() {
-  Edit1->setText(DigitText(Memory1));
+  Show(Edit1, DigitText(Memory1));
 }
 
 void TForm1::Button8Click() {
-  Edit2->setText(DigitText(Memory1));
+  Show(Edit2, DigitText(Memory1));
 }
 
 // Each copies the field's selection; with nothing selected the clipboard

@@ -351,6 +351,7 @@ class Form1Test : public QObject {
     QVERIFY(Edit(3)->isVisible() && Label(3)->isVisible());
     QVERIFY(!Edit(4)->isVisible() && !Label(4)->isVisible());
     QCOMPARE(Edit(1)->text(), first);
+    QCOMPARE(Edit(3)->cursorPosition(), 0);  // a long answer shows its leading digits
     // A second press shows the same.
     Run();
     QCOMPARE(Edit(3)->text(), answer);

@@ -67,20 +67,15 @@ TBigNumber AddNumbers(const TBigNumber& a, const TBigNumber& b);
 // returns a unchanged. A too-large operand gives a too-large record.
 TBigNumber SubtractNumbers(const TBigNumber& a, const TBigNumber& b);
 
-// x * factor for a machine-sized factor, in one pass over the digits of x.
-// Too large when the product needs more than MaxDigits digits. A record of
-// Len 0 counts as zero.
-TBigNumber MultiplyBySmall(const TBigNumber& x, std::uint32_t factor);
-
-// x div divisor for a machine-sized divisor >= 1, in one pass over the
-// digits of x, with the remainder in `remainder` when given. A record of Len 0
-// counts as zero.
-TBigNumber DivideBySmall(const TBigNumber& x, std::uint32_t divisor,
-                         std::uint32_t* remainder = nullptr);
-
-// The longest factor for which MultiplyNumbers builds its partial products in
-// a record: its working records need 2L + 5 positions.
+// The longest factor for which the step-by-step multiplication builds its
+// partial products in a record: its working records need 2L + 5 positions.
 inline constexpr std::int32_t LongestRecordFactor = 247;
+
+// True when digits 1..Len are all 0..9 and Len is 1..MaxDigits.
+bool HasPlainDigits(const TBigNumber& x);
+
+// Plain digits without a leading zero (the single digit 0 is well formed).
+bool IsWellFormed(const TBigNumber& x);
 
 // a * b without leading zeros. Only the first digit of each factor is tested
 // for zero, so a factor written with a leading zero gives 0. A product of more
@@ -89,15 +84,12 @@ inline constexpr std::int32_t LongestRecordFactor = 247;
 // the run button does so before it calls any operation.
 TBigNumber MultiplyNumbers(const TBigNumber& a, const TBigNumber& b);
 
-// The quotient a div b by long division with repeated subtraction; the
-// remainder goes to `remainder` on every call, however the call ends. For
-// operands without leading zeros the results are the true quotient and
-// remainder, for dividends of up to MaxDigits digits. A divisor with value
-// zero that the first two tests do not settle (a dividend whose first digit
-// is 0, or one shorter than the divisor) gives a too-large quotient and
-// leaves the dividend as the remainder. Records with leading zeros are ordered
-// by their length; a pass may then count more than nine subtractions, and
-// the low 8 bits of the count become the digit. `passes`, when given,
-// receives the number of quotient digits found by subtraction.
-TBigNumber DivideNumbers(const TBigNumber& a, const TBigNumber& b, TBigNumber& remainder,
-                         int* passes = nullptr);
+// The quotient a div b of long division; the remainder goes to `remainder`
+// on every call, however the call ends. For operands without leading zeros
+// these are the true quotient and remainder, for dividends of up to
+// MaxDigits digits. A divisor with value zero that the first two tests do
+// not settle (a dividend whose first digit is 0, or one shorter than the
+// divisor) gives a too-large quotient and leaves the dividend as the
+// remainder. Records with leading zeros are ordered by their length, as
+// ReferenceDivideNumbers describes.
+TBigNumber DivideNumbers(const TBigNumber& a, const TBigNumber& b, TBigNumber& remainder);

@@ -15,24 +15,40 @@
 
 #include "BigNumber.h"
 
-// The longest argument of SquareRoot: its working value of Len + 20 digits is
-// cleared up to three times its length, which must stay within the record.
-inline constexpr std::int32_t LongestSquareRootArgument = 146;
+// The longest argument that the step-by-step square root search takes: its
+// working value of Len + 20 digits is cleared up to three times its length,
+// which must stay within the record.
+inline constexpr std::int32_t LongestSquareRootSearch = 146;
 
-// The square root of a times 10^10: a descending search with a decimal step
-// on a * 10^20, each candidate squared with its two neighbours, ending on the
-// first candidate x with (x-1)^2 < a * 10^20 < (x+1)^2. Which of the two
-// whole numbers within one of the root it lands on depends on its path. A
-// record with leading zeros is measured by its length. The window empties its
-// second line whenever it takes a square root. Too large for arguments of
-// more than LongestSquareRootArgument digits.
+// The square root of a times 10^10, as the search below finds it: the
+// candidate within one of the root on which the search lands, which depends
+// on its path (for 2 the larger, 14142135624; for 99 the smaller,
+// 99498743710). Every argument of up to MaxDigits digits; the search's path
+// is worked out level by level from the integer square root of a * 10^20,
+// without squaring candidates. Zero and records with Len 0 or leading zeros
+// are measured by their length and go through the search itself. The window
+// empties its second line whenever it takes a square root.
 TBigNumber SquareRoot(const TBigNumber& a, int* passes = nullptr);
 
+// The square root of a times 10^10 by a descending search with a decimal step
+// on N = a * 10^20: it starts from N, steps down by a power of ten, squares
+// each candidate and its two neighbours, and each time it has stepped below
+// the root steps back up and makes the step ten times smaller; it ends on
+// the first candidate x with (x-1)^2 < N < (x+1)^2. Too large for arguments
+// of more than LongestSquareRootSearch digits.
+TBigNumber SquareRootBySearch(const TBigNumber& a, int* passes = nullptr);
+
+// The longest scaled value a * 10^(3n) that NthRoot works on.
+inline constexpr std::int32_t LongestNthRootScaled = 1800;
+
 // The nth root of a times 1000, n >= 2: Newton's iteration in whole numbers
-// for x^n = M with M = a * 10^(3n), started from M div n, each step
-// S = ((n-1)R + M div R^(n-1)) div n, until a step moves the estimate by at
-// most one. Throws ConversionError("-") for n <= 1. Zero for an argument of
-// value zero. Too large when M needs more than MaxDigits - 10 digits.
+// for x^n = M with M = a * 10^(3n), each step S = ((n-1)R + M div R^(n-1))
+// div n, until a step moves the estimate by at most one. While every power
+// the textbook steps form fits a record ((n-1) times the length of M div n
+// is at most LongestRecordFactor) it starts from M div n, the textbook's
+// start; beyond that, from just above the root. Throws ConversionError("-")
+// for n <= 1. Zero for an argument of value zero (or Len 0). Too large when
+// M is longer than LongestNthRootScaled digits.
 TBigNumber NthRoot(const TBigNumber& a, std::int32_t n, int* steps = nullptr);
 
 // One Newton step of NthRoot: ((n-1)r + m div r^(n-1)) div n for r >= 1,
@@ -60,13 +76,14 @@ bool PrimeFactors(const TBigNumber& a, TBigNumber& remainder,
 // smallest power of ten not smaller than x, so that 1/x reads "0.", k - 2
 // zeros, then the digits. x = 1 gives the number 1 without a division;
 // otherwise `remainder` receives the division's remainder. A zero x gives a
-// too-large record, as does an x of more than MaxDigits - 25 digits.
+// too-large record. An x with leading zeros is ordered by its length, as the
+// record comparisons do, and is taken up to MaxDigits - 25 digits.
 TBigNumber Reciprocal(const TBigNumber& x, TBigNumber& remainder);
 
 // x^n by n multiplications of a running product that starts at 1. The bases
 // 0 and 1 are returned as they are for every n, and every other base gives 1
-// for n <= 0. Too large, at once, when the power needs more than MaxDigits
-// digits.
+// for n <= 0. A base with a leading zero multiplies as zero. Too large, at
+// once, when the power needs more than MaxDigits digits.
 TBigNumber PowerOf(const TBigNumber& x, std::int32_t n, int* multiplications = nullptr);
 
 // n! for the whole-number text of n, by n multiplications with factors

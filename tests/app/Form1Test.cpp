@@ -483,8 +483,9 @@ class Form1Test : public QObject {
     QTest::newRow("sqrt empty") << "sqroot1"
                                 << ""
                                 << "" << 2 << "" << sqrtCaption;
-    QTest::newRow("sqrt 147 digits")
-        << "sqroot1" << QString(147, '9') << "" << 2 << "too large" << sqrtCaption;
+    QTest::newRow("sqrt 499 digits") << "sqroot1"
+                                     << "1" + QString(498, '0') << "" << 2
+                                     << "1" + QString(249, '0') + ".0000000000" << sqrtCaption;
     QTest::newRow("root 2 of 2") << "nthrootofnumber1"
                                  << "2"
                                  << "2" << 3 << "1.414"
@@ -517,9 +518,13 @@ class Form1Test : public QObject {
                                         << "16"
                                         << "" << 3 << "4.000"
                                         << "The root";
-    QTest::newRow("root 200 of 1") << "nthrootofnumber1"
+    QTest::newRow("root 599 of 1") << "nthrootofnumber1"
                                    << "1"
-                                   << "200" << 3 << "too large"
+                                   << "599" << 3 << "1.000"
+                                   << "The root";
+    QTest::newRow("root 600 of 1") << "nthrootofnumber1"
+                                   << "1"
+                                   << "600" << 3 << "too large"
                                    << "The root";
     QTest::newRow("1/0") << "N1x1"
                          << "0"

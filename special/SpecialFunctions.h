@@ -9,6 +9,7 @@
 // work done, counted as the methods below describe it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -70,6 +71,21 @@ inline constexpr std::int32_t LongestFactorArgument = 480;
 bool PrimeFactors(const TBigNumber& a, TBigNumber& remainder,
                   const std::function<void(const TBigNumber&)>& appendFactor,
                   int* passes = nullptr);
+
+enum class FactorOutcome { Complete, Cancelled, TooLarge };
+
+// The prime factors of a well-formed a >= 2, handed to `appendFactor`
+// smallest first, each as often as it divides a: the same list that trial
+// division gives, found fast. Trial division by the primes below 2^16 (up
+// to the square root of what remains), then the Baillie-PSW test, Pollard-
+// Brent rho and the elliptic-curve method; every factor handed over is prime
+// by trial division or by Baillie-PSW, and the search never gives up. When
+// `cancel` turns true the search stops within a few milliseconds and returns
+// Cancelled; factors already handed over stand. TooLarge for a record that is
+// not well formed.
+FactorOutcome FactorIntoPrimes(const TBigNumber& a,
+                               const std::function<void(const TBigNumber&)>& appendFactor,
+                               const std::atomic<bool>* cancel = nullptr);
 
 // The decimal expansion of 1/x cut off after L + 24 places, L the length of
 // x: the digits of 10^(L+24) div x, and in Scale the length k of the

@@ -1,0 +1,429 @@
+// Prime factorisation of numbers of up to 500 digits: trial division by the
+// primes below 2^16, then for what remains the Baillie-PSW probable-prime
+// test, Pollard-Brent rho and the elliptic-curve method (Montgomery curves,
+// Suyama's parametrisation, a prime-by-prime stage 1 and a baby-step
+// giant-step stage 2), on Montgomery arithmetic.
+#include <algorithm>
+#include <cstdlib>
+
+#include "Modular.h"
+#include "SpecialFunctions.h"
+
+namespace {
+
+using modular::Montgomery;
+using modular::Natural;
+using modular::Residue;
+
+constexpr std::uint32_t kTrialBound = 1U << 16;
+
+bool Stopped(const std::atomic<bool>* cancel) {
+  return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+}
+
+// The primes in increasing order, from a sieve of the numbers below 2^16
+// and, past them, segments sieved by those primes (good to 2^32).
+class PrimeSequence {
+ public:
+  PrimeSequence() {
+    std::array<bool, kTrialBound> composite{};
+    for (std::uint32_t i = 2; i < kTrialBound; ++i) {
+      if (composite[i]) continue;
+      small_[count_++] = i;
+      for (std::uint32_t j = i * i; j < kTrialBound; j += i)
+        composite[j] = true;
+    }
+  }
+
+  std::uint32_t Next() {
+    if (index_ < count_) return small_[index_++];
+    for (;;) {
+      while (offset_ < kSegment) {
+        const std::uint32_t candidate = start_ + offset_++;
+        if (!segmentComposite_[offset_ - 1]) return candidate;
+      }
+      Sieve(start_ == 0 ? kTrialBound : start_ + kSegment);
+    }
+  }
+
+  const std::uint32_t* begin() const { return small_.data(); }
+  const std::uint32_t* end() const { return small_.data() + count_; }
+
+ private:
+  static constexpr std::uint32_t kSegment = 1U << 15;
+
+  void Sieve(std::uint32_t start) {
+    start_ = start;
+    offset_ = 0;
+    segmentComposite_.fill(false);
+    for (std::size_t k = 0; k < count_; ++k) {
+      const std::uint64_t p = small_[k];
+      if (p * p >= std::uint64_t{start} + kSegment) break;
+      std::uint64_t first = (start + p - 1) / p * p;
+      if (first < p * p) first = p * p;
+      for (std::uint64_t j = first; j < std::uint64_t{start} + kSegment; j += p) {
+        segmentComposite_[j - start] = true;
+      }
+    }
+  }
+
+  std::array<std::uint32_t, 6542> small_{};  // the primes below 2^16
+  std::size_t count_ = 0;
+  std::size_t index_ = 0;
+  std::array<bool, kSegment> segmentComposite_{};
+  std::uint32_t start_ = 0;
+  std::uint32_t offset_ = kSegment;
+};
+
+// The Jacobi symbol (a/m) for odd m > 0.
+int Jacobi(std::int64_t a, std::int64_t m) {
+  a %= m;
+  if (a < 0) a += m;
+  int result = 1;
+  while (a != 0) {
+    while (a % 2 == 0) {
+      a /= 2;
+      if (m % 8 == 3 || m % 8 == 5) result = -result;
+    }
+    std::swap(a, m);
+    if (a % 4 == 3 && m % 4 == 3) result = -result;
+    a %= m;
+  }
+  return m == 1 ? result : 0;
+}
+
+// (d / n) for a small odd d (either sign) and a large odd n.
+int JacobiOfSmall(std::int64_t d, const Natural& n) {
+  const std::int64_t magnitude = std::llabs(d);
+  const auto nMod4 = static_cast<int>(n.limb[0] % 4);
+  int sign = 1;
+  if (d < 0 && nMod4 == 3) sign = -sign;  // (-1 / n)
+  // Reciprocity for the odd |d| and n.
+  if (magnitude % 4 == 3 && nMod4 == 3) sign = -sign;
+  return sign * Jacobi(static_cast<std::int64_t>(modular::RemainderSmall(n, magnitude)), magnitude);
+}
+
+Residue SignedSmall(const Montgomery& mod, std::int64_t value) {
+  const Residue magnitude = mod.FromSmall(static_cast<std::uint64_t>(std::llabs(value)));
+  return value < 0 ? mod.Subtract(mod.Zero(), magnitude) : magnitude;
+}
+
+bool IsPerfectSquare(const Natural& n) {
+  const wide::Number value = modular::ToWide(n);
+  const wide::Number root = wide::SquareRootFloor(value);
+  return wide::Compare(wide::Multiply(root, root), value) == 0;
+}
+
+bool StrongProbablePrimeBase2(const Montgomery& mod) {
+  const Natural& n = mod.modulus();
+  const Natural minusOne = modular::Subtract(n, modular::FromSmall(1));
+  int s = 0;
+  while (!modular::Bit(minusOne, s))
+    ++s;
+  const Residue one = mod.One();
+  const Residue negativeOne = mod.Subtract(mod.Zero(), one);
+  Residue x = mod.Power(mod.FromSmall(2), modular::ShiftRight(minusOne, s));
+  if (mod.Equal(x, one) || mod.Equal(x, negativeOne)) return true;
+  for (int r = 1; r < s; ++r) {
+    x = mod.Square(x);
+    if (mod.Equal(x, negativeOne)) return true;
+  }
+  return false;
+}
+
+// The strong Lucas test with Selfridge's parameters: D the first of 5, -7,
+// 9, -11, ... with (D / n) = -1, P = 1, Q = (1 - D) / 4.
+bool StrongLucasProbablePrime(const Montgomery& mod) {
+  const Natural& n = mod.modulus();
+  if (IsPerfectSquare(n)) return false;
+  std::int64_t d = 5;
+  for (;; d = d > 0 ? -(d + 2) : -d + 2) {
+    const int symbol = JacobiOfSmall(d, n);
+    if (symbol == -1) break;
+    if (symbol == 0 && modular::Compare(n, modular::FromSmall(std::llabs(d))) != 0) return false;
+  }
+  const Residue dResidue = SignedSmall(mod, d);
+  const Residue q = SignedSmall(mod, (1 - d) / 4);
+  const Natural plusOne = modular::Add(n, modular::FromSmall(1));
+  int s = 0;
+  while (!modular::Bit(plusOne, s))
+    ++s;
+  const Natural odd = modular::ShiftRight(plusOne, s);
+
+  // U_k, V_k and Q^k from the top bit of the odd part down, with P = 1.
+  Residue u = mod.One();
+  Residue v = mod.One();
+  Residue qk = q;
+  for (int bit = modular::BitLength(odd) - 2; bit >= 0; --bit) {
+    u = mod.Multiply(u, v);
+    v = mod.Subtract(mod.Square(v), mod.Add(qk, qk));
+    qk = mod.Square(qk);
+    if (modular::Bit(odd, bit)) {
+      const Residue nextU = mod.Half(mod.Add(u, v));
+      v = mod.Half(mod.Add(mod.Multiply(dResidue, u), v));
+      u = nextU;
+      qk = mod.Multiply(qk, q);
+    }
+  }
+  if (mod.IsZero(u) || mod.IsZero(v)) return true;
+  for (int r = 1; r < s; ++r) {
+    v = mod.Subtract(mod.Square(v), mod.Add(qk, qk));
+    if (mod.IsZero(v)) return true;
+    qk = mod.Square(qk);
+  }
+  return false;
+}
+
+// Baillie-PSW, for which no composite that passes is known; exact for
+// numbers below 2^64.
+bool IsProbablePrime(const Natural& n, const PrimeSequence& primes) {
+  if (modular::Compare(n, modular::FromSmall(2)) < 0) return false;
+  for (const std::uint32_t p : primes) {
+    if (p > 1000) break;
+    if (modular::RemainderSmall(n, p) == 0) return modular::Compare(n, modular::FromSmall(p)) == 0;
+  }
+  const Montgomery mod(n);
+  return StrongProbablePrimeBase2(mod) && StrongLucasProbablePrime(mod);
+}
+
+// A factor strictly between 1 and n, when gcd(value, n) is one.
+bool ProperFactor(const Montgomery& mod, const Residue& value, Natural& factor) {
+  factor = modular::Gcd(mod.Leave(value), mod.modulus());
+  return !modular::IsOne(factor) && modular::Compare(factor, mod.modulus()) != 0;
+}
+
+// Pollard's rho with Brent's cycle finding on x -> x^2 + c, up to a bound on
+// the iterations; products of 64 differences share one gcd.
+bool PollardBrent(const Montgomery& mod, std::uint64_t c, std::uint64_t iterations, Natural& factor,
+                  const std::atomic<bool>* cancel) {
+  const Residue increment = mod.FromSmall(c);
+  const auto step = [&](const Residue& x) { return mod.Add(mod.Square(x), increment); };
+  Residue y = mod.FromSmall(2);
+  Residue x = y;
+  Residue saved = y;
+  Residue product = mod.One();
+  std::uint64_t done = 0;
+  for (std::uint64_t r = 1; done < iterations; r *= 2) {
+    x = y;
+    for (std::uint64_t i = 0; i < r; ++i)
+      y = step(y);
+    for (std::uint64_t k = 0; k < r && done < iterations; k += 64) {
+      if (Stopped(cancel)) return false;
+      saved = y;
+      const std::uint64_t batch = std::min<std::uint64_t>(64, r - k);
+      for (std::uint64_t i = 0; i < batch; ++i) {
+        y = step(y);
+        product = mod.Multiply(product, mod.Subtract(x, y));
+      }
+      done += batch;
+      if (ProperFactor(mod, product, factor)) return true;
+      if (mod.IsZero(product)) {
+        // The batch overshot; retrace it one difference at a time.
+        for (std::uint64_t i = 0; i < batch; ++i) {
+          saved = step(saved);
+          if (ProperFactor(mod, mod.Subtract(x, saved), factor)) return true;
+        }
+        return false;
+      }
+    }
+  }
+  return false;
+}
+
+// A point (X : Z) on a Montgomery curve, x-coordinate only.
+struct Point {
+  Residue x;
+  Residue z;
+};
+
+class Curve {
+ public:
+  // Suyama's curve for sigma, with (A + 2) / 4 kept as the fraction
+  // num / den so that no inverse is needed.
+  Curve(const Montgomery& mod, std::uint64_t sigma) : mod_(mod) {
+    const Residue s = mod.FromSmall(sigma);
+    const Residue u = mod.Subtract(mod.Square(s), mod.FromSmall(5));
+    const Residue v = mod.Add(mod.Add(s, s), mod.Add(s, s));
+    const Residue u3 = mod.Multiply(mod.Square(u), u);
+    const Residue v3 = mod.Multiply(mod.Square(v), v);
+    const Residue difference = mod.Subtract(v, u);
+    const Residue difference3 = mod.Multiply(mod.Square(difference), difference);
+    num_ = mod.Multiply(difference3, mod.Add(mod.Add(u, mod.Add(u, u)), v));
+    den_ = mod.Multiply(mod.Multiply(u3, v), mod.FromSmall(16));
+    start_ = {u3, v3};
+  }
+
+  Point Start() const { return start_; }
+
+  Point Double(const Point& p) const {
+    const Residue sum = mod_.Square(mod_.Add(p.x, p.z));
+    const Residue difference = mod_.Square(mod_.Subtract(p.x, p.z));
+    const Residue t = mod_.Subtract(sum, difference);
+    return {mod_.Multiply(mod_.Multiply(sum, difference), den_),
+            mod_.Multiply(t, mod_.Add(mod_.Multiply(difference, den_), mod_.Multiply(num_, t)))};
+  }
+
+  // p + q, given p - q.
+  Point Add(const Point& p, const Point& q, const Point& difference) const {
+    const Residue t1 = mod_.Multiply(mod_.Subtract(p.x, p.z), mod_.Add(q.x, q.z));
+    const Residue t2 = mod_.Multiply(mod_.Add(p.x, p.z), mod_.Subtract(q.x, q.z));
+    return {mod_.Multiply(difference.z, mod_.Square(mod_.Add(t1, t2))),
+            mod_.Multiply(difference.x, mod_.Square(mod_.Subtract(t1, t2)))};
+  }
+
+  // k p by Montgomery's ladder, k >= 1.
+  Point Times(std::uint64_t k, const Point& p) const {
+    if (k == 1) return p;
+    Point low = p;
+    Point high = Double(p);
+    for (int bit = 62 - __builtin_clzll(k); bit >= 0; --bit) {
+      if (((k >> bit) & 1) != 0) {
+        low = Add(high, low, p);
+        high = Double(high);
+      } else {
+        high = Add(high, low, p);
+        low = Double(low);
+      }
+    }
+    return low;
+  }
+
+ private:
+  const Montgomery& mod_;
+  Residue num_{};
+  Residue den_{};
+  Point start_{};
+};
+
+enum class Search { Found, Failed, Cancelled };
+
+// One curve: stage 1 multiplies the start by every prime power up to b1;
+// stage 2 looks for one more prime q in (b1, b2] as m D +- j.
+Search EcmCurve(const Montgomery& mod, std::uint64_t sigma, std::uint32_t b1, std::uint64_t b2,
+                Natural& factor, const std::atomic<bool>* cancel) {
+  const Curve curve(mod, sigma);
+  Point q = curve.Start();
+  PrimeSequence primes;
+  for (std::uint32_t p = primes.Next(); p <= b1; p = primes.Next()) {
+    if (Stopped(cancel)) return Search::Cancelled;
+    std::uint64_t power = p;
+    while (power * p <= b1)
+      power *= p;
+    q = curve.Times(power, q);
+  }
+  if (ProperFactor(mod, q.z, factor)) return Search::Found;
+  if (mod.IsZero(q.z)) return Search::Failed;
+
+  constexpr std::uint32_t kSpan = 210;  // D = 2 3 5 7
+  std::array<Point, kSpan / 2> baby{};  // baby[j] = j q for odd j
+  std::array<int, kSpan / 2> coprime{};
+  int coprimeCount = 0;
+  const Point twice = curve.Double(q);
+  baby[1] = q;
+  baby[3] = curve.Add(twice, q, q);
+  for (std::uint32_t j = 5; j < kSpan / 2; j += 2)
+    baby[j] = curve.Add(baby[j - 2], twice, baby[j - 4]);
+  for (std::uint32_t j = 1; j < kSpan / 2; j += 2) {
+    if (j % 3 != 0 && j % 5 != 0 && j % 7 != 0) coprime[coprimeCount++] = static_cast<int>(j);
+  }
+  const Point giant = curve.Times(kSpan, q);
+  const std::uint64_t first = b1 / kSpan + 1;
+  Point previous = curve.Times(first - 1, giant);
+  Point current = curve.Times(first, giant);
+  Residue product = mod.One();
+  for (std::uint64_t m = first; m * kSpan <= b2 + kSpan; ++m) {
+    if (m % 16 == 0 && Stopped(cancel)) return Search::Cancelled;
+    for (int k = 0; k < coprimeCount; ++k) {
+      const Point& s = baby[coprime[k]];
+      product = mod.Multiply(
+          product, mod.Subtract(mod.Multiply(current.x, s.z), mod.Multiply(s.x, current.z)));
+    }
+    const Point next = curve.Add(current, giant, previous);
+    previous = current;
+    current = next;
+  }
+  return ProperFactor(mod, product, factor) ? Search::Found : Search::Failed;
+}
+
+// A proper factor of a composite n, or false when cancelled. The search
+// never gives up: past the last level it goes on with new curves.
+bool FindFactor(const Natural& n, Natural& factor, const std::atomic<bool>* cancel) {
+  const Montgomery mod(n);
+  for (std::uint64_t c = 1; c <= 3; ++c) {
+    if (PollardBrent(mod, c, 1U << 14, factor, cancel)) return true;
+    if (Stopped(cancel)) return false;
+  }
+  struct Level {
+    std::uint32_t b1;
+    int curves;
+  };
+  constexpr Level kLevels[] = {{2000, 25},    {11000, 90},     {50000, 300},
+                               {250000, 700}, {1000000, 1800}, {3000000, 5100}};
+  std::uint64_t sigma = 6;
+  for (std::size_t level = 0;; level = std::min(level + 1, std::size(kLevels) - 1)) {
+    for (int curve = 0; curve < kLevels[level].curves; ++curve, ++sigma) {
+      const std::uint32_t b1 = kLevels[level].b1;
+      switch (EcmCurve(mod, sigma, b1, std::uint64_t{b1} * 100, factor, cancel)) {
+        case Search::Found:
+          return true;
+        case Search::Cancelled:
+          return false;
+        case Search::Failed:
+          break;
+      }
+    }
+  }
+}
+
+TBigNumber RecordOf(const Natural& x) {
+  return wide::ToRecord(modular::ToWide(x));
+}
+
+Natural Quotient(const Natural& a, const Natural& b) {
+  return modular::FromWide(wide::Divide(modular::ToWide(a), modular::ToWide(b)));
+}
+
+}  // namespace
+
+FactorOutcome FactorIntoPrimes(const TBigNumber& a,
+                               const std::function<void(const TBigNumber&)>& appendFactor,
+                               const std::atomic<bool>* cancel) {
+  if (!IsWellFormed(a)) return FactorOutcome::TooLarge;
+  PrimeSequence primes;
+  Natural rest = modular::FromWide(wide::FromRecord(a));
+  // Trial division hands over the small factors in increasing order; it
+  // stops where the divisor's square passes what remains.
+  for (const std::uint32_t p : primes) {
+    if (modular::Compare(modular::FromSmall(std::uint64_t{p} * p), rest) > 0) break;
+    while (modular::RemainderSmall(rest, p) == 0) {
+      appendFactor(SmallNumber(p));
+      rest = Quotient(rest, modular::FromSmall(p));
+    }
+  }
+  if (modular::Compare(rest, modular::FromSmall(1)) <= 0) return FactorOutcome::Complete;
+
+  // What remains has only prime factors above 2^16: at most 104 of them.
+  constexpr int kMost = 128;
+  std::array<Natural, kMost> found{};
+  std::array<Natural, kMost> pending{};
+  int foundCount = 0;
+  int pendingCount = 0;
+  pending[pendingCount++] = rest;
+  while (pendingCount > 0) {
+    const Natural n = pending[--pendingCount];
+    if (Stopped(cancel)) return FactorOutcome::Cancelled;
+    if (IsProbablePrime(n, primes)) {
+      found[foundCount++] = n;
+      continue;
+    }
+    Natural factor;
+    if (!FindFactor(n, factor, cancel)) return FactorOutcome::Cancelled;
+    pending[pendingCount++] = factor;
+    pending[pendingCount++] = Quotient(n, factor);
+  }
+  std::sort(found.begin(), found.begin() + foundCount,
+            [](const Natural& x, const Natural& y) { return modular::Compare(x, y) < 0; });
+  for (int i = 0; i < foundCount; ++i)
+    appendFactor(RecordOf(found[i]));
+  return FactorOutcome::Complete;
+}

@@ -1,0 +1,144 @@
+// The fast factorisation against the textbook trial division on small
+// numbers, and against products of primes that GMP makes on large ones.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "SpecialFunctions.h"
+#include "support/Gmp.h"
+#include "support/RandomDigits.h"
+#include "support/Records.h"
+
+namespace {
+
+std::string Factors(const TBigNumber& a, FactorOutcome* outcome = nullptr,
+                    const std::atomic<bool>* cancel = nullptr) {
+  std::string text = "1";
+  const FactorOutcome result = FactorIntoPrimes(
+      a, [&text](const TBigNumber& factor) { text += " x " + Text(factor); }, cancel);
+  if (outcome) *outcome = result;
+  return text;
+}
+
+std::string TrialDivision(const TBigNumber& a) {
+  std::string text = "1";
+  TBigNumber remainder;
+  PrimeFactors(a, remainder, [&text](const TBigNumber& factor) { text += " x " + Text(factor); });
+  return text;
+}
+
+// A random prime of about `digits` digits.
+std::string RandomPrime(RandomDigits& random, int digits) {
+  Gmp p(random.OfLength(digits));
+  mpz_nextprime(p.get(), p.get());
+  return p.str();
+}
+
+// The product of `primes` and its expected text, smallest first.
+std::pair<std::string, std::string> Product(std::vector<std::string> primes) {
+  std::sort(primes.begin(), primes.end(), [](const std::string& x, const std::string& y) {
+    return x.size() != y.size() ? x.size() < y.size() : x < y;
+  });
+  Gmp product("1");
+  std::string text = "1";
+  for (const std::string& p : primes) {
+    mpz_mul(product.get(), product.get(), Gmp(p).get());
+    text += " x " + p;
+  }
+  return {product.str(), text};
+}
+
+TEST(FactorIntoPrimes, MatchesTrialDivisionOnSmallNumbers) {
+  for (int n = 4; n <= 1500; ++n) {
+    SCOPED_TRACE(n);
+    EXPECT_EQ(Factors(Record(std::to_string(n))), TrialDivision(Record(std::to_string(n))));
+  }
+  RandomDigits random(3);
+  for (int i = 0; i < 100; ++i) {
+    const std::string n = std::to_string(random.Between(4, 100000));
+    SCOPED_TRACE(n);
+    EXPECT_EQ(Factors(Record(n)), TrialDivision(Record(n)));
+  }
+}
+
+TEST(FactorIntoPrimes, PrimesAndPseudoprimes) {
+  struct Case {
+    const char* n;
+    const char* factors;
+  };
+  const Case cases[] = {
+      {"2047", "1 x 23 x 89"},                                  // strong pseudoprime to base 2
+      {"3215031751", "1 x 151 x 751 x 28351"},                  // strong to bases 2, 3, 5, 7
+      {"5459", "1 x 53 x 103"},                                 // strong Lucas pseudoprime
+      {"41041", "1 x 7 x 11 x 13 x 41"},                        // Carmichael
+      {"4294967297", "1 x 641 x 6700417"},                      // 2^32 + 1
+      {"18446744073709551617", "1 x 274177 x 67280421310721"},  // 2^64 + 1
+      {"170141183460469231731687303715884105727",
+       "1 x 170141183460469231731687303715884105727"},  // 2^127 - 1
+      {"340282366920938463463374607431768211457",
+       "1 x 59649589127497217 x 5704689200685129054721"},  // 2^128 + 1
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.n);
+    EXPECT_EQ(Factors(Record(c.n)), c.factors);
+  }
+}
+
+TEST(FactorIntoPrimes, ProductsOfKnownPrimes) {
+  RandomDigits random(11);
+  for (int i = 0; i < 40; ++i) {
+    std::vector<std::string> primes;
+    const int count = random.Between(1, 6);
+    for (int k = 0; k < count; ++k)
+      primes.push_back(RandomPrime(random, random.Between(1, 12)));
+    if (random.Between(0, 2) == 0) primes.push_back(primes.front());
+    if (random.Between(0, 1) == 0) primes.push_back(RandomPrime(random, random.Between(20, 120)));
+    const auto [n, expected] = Product(primes);
+    SCOPED_TRACE(n);
+    EXPECT_EQ(Factors(Record(n)), expected);
+  }
+}
+
+TEST(FactorIntoPrimes, SemiprimesOfFifteenDigitPrimes) {
+  RandomDigits random(15);
+  for (int i = 0; i < 2; ++i) {
+    const auto [n, expected] = Product({RandomPrime(random, 15), RandomPrime(random, 15)});
+    SCOPED_TRACE(n);
+    EXPECT_EQ(Factors(Record(n)), expected);
+  }
+}
+
+TEST(FactorIntoPrimes, FiveHundredDigitsOfSmallPrimesAndOneLargeOne) {
+  RandomDigits random(500);
+  std::vector<std::string> primes;
+  int digits = 0;
+  while (digits < 400) {
+    primes.push_back(RandomPrime(random, random.Between(1, 9)));
+    digits += static_cast<int>(primes.back().size());
+  }
+  primes.push_back(RandomPrime(random, 490 - digits));
+  const auto [n, expected] = Product(primes);
+  ASSERT_LE(n.size(), 500u);
+  EXPECT_EQ(Factors(Record(n)), expected);
+}
+
+TEST(FactorIntoPrimes, CancelStopsSoon) {
+  RandomDigits random(30);
+  const auto [n, expected] = Product({RandomPrime(random, 40), RandomPrime(random, 40)});
+  std::atomic<bool> cancel{false};
+  std::thread stopper([&cancel] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    cancel = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  FactorOutcome outcome = FactorOutcome::Complete;
+  Factors(Record(n), &outcome, &cancel);
+  stopper.join();
+  EXPECT_EQ(outcome, FactorOutcome::Cancelled);
+  // Generous bound for slow sanitized builds; the benchmark measures the real delay.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -10,6 +11,9 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QTimer>
+#include <chrono>
 
 #include "NumberText.h"
 #include "SpecialFunctions.h"
@@ -129,7 +133,17 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   BuildMenu();
   resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
   if (const QScreen* host = screen()) move(host->availableGeometry().center() - rect().center());
+
+  busyTimer_ = new QTimer(this);
+  busyTimer_->setInterval(100);
+  connect(busyTimer_, &QTimer::timeout, this, &TForm1::ShowProgress);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &TForm1::CancelFactoring);
   FormCreate();
+}
+
+TForm1::~TForm1() {
+  CancelFactoring();
 }
 
 void TForm1::BuildControls() {
@@ -409,23 +423,85 @@ void TForm1::PowerBranch() {
 }
 
 // The factors stand on the second line after a leading "1", each after " x ".
+// The search runs on a worker thread; a search that takes longer than
+// about 100 ms makes the window busy until it ends or is cancelled.
 void TForm1::PrimeFactorBranch() {
   if (Edit1->text().isEmpty()) return Edit2->clear();
   SetCaption(Label2, QStringLiteral("answer"));
   Label2->show();
-  Show(Edit2, QStringLiteral("1"));
   Edit2->show();
-  if (Reads(Numbers[1], 1)) return;
-  if (Reads(Numbers[1], 0) || Reads(Numbers[1], 2) || Reads(Numbers[1], 3)) {
+  if (Reads(Numbers[1], 0) || Reads(Numbers[1], 1) || Reads(Numbers[1], 2) ||
+      Reads(Numbers[1], 3)) {
     return Show(Edit2, DigitText(Numbers[1]));
   }
-  std::string factors = "1";
-  const auto append = [&factors](const TBigNumber& factor) {
-    factors += " x ";
-    factors += DigitString(factor);
-  };
-  if (!PrimeFactors(Numbers[1], Numbers[6], append)) return ShowTooLarge();
-  Show(Edit2, QString::fromStdString(factors));
+  Edit2->clear();
+  auto factoring = std::make_unique<Factoring>();
+  factoring->clock.start();
+  factoring->text = "1";
+  Factoring* job = factoring.get();
+  const TBigNumber number = Numbers[1];
+  factoring->result = std::async(std::launch::async, [job, number] {
+    return FactorIntoPrimes(
+        number,
+        [job](const TBigNumber& factor) {
+          job->text += " x ";
+          job->text += DigitString(factor);
+        },
+        &job->cancel);
+  });
+  factoring_ = std::move(factoring);
+  if (factoring_->result.wait_for(std::chrono::milliseconds(100)) == std::future_status::ready) {
+    return FinishFactoring();
+  }
+  EnterBusy();
+}
+
+// Only Esc and closing the window are taken while the window is busy; the
+// second line shows how long the search has run.
+void TForm1::EnterBusy() {
+  menuBar()->setEnabled(false);
+  centralWidget()->setEnabled(false);
+  Button1->setText(QStringLiteral("busy"));
+  busyTimer_->start();
+  ShowProgress();
+}
+
+void TForm1::ShowProgress() {
+  const double seconds = static_cast<double>(factoring_->clock.elapsed()) / 1000;
+  Edit2->setPlaceholderText(
+      QStringLiteral("working for %1 s \u2014 press Esc to cancel").arg(seconds, 0, 'f', 1));
+  if (factoring_->result.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    FinishFactoring();
+  }
+}
+
+// Shows the factors when the search completed; after a cancel the second
+// line stays as empty as it was before the search.
+void TForm1::FinishFactoring() {
+  const FactorOutcome outcome = factoring_->result.get();
+  const std::string text = factoring_->text;
+  factoring_.reset();
+  busyTimer_->stop();
+  Edit2->setPlaceholderText(QString());
+  if (!centralWidget()->isEnabled()) {
+    Button1->setText(QLatin1String(word::PrimeFactors));
+    menuBar()->setEnabled(true);
+    centralWidget()->setEnabled(true);
+    Button1->setFocus();
+  }
+  if (outcome == FactorOutcome::Complete) Show(Edit2, QString::fromStdString(text));
+}
+
+void TForm1::CancelFactoring() {
+  if (!factoring_) return;
+  factoring_->cancel = true;
+  factoring_->result.wait();
+  FinishFactoring();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  CancelFactoring();
+  QMainWindow::closeEvent(event);
 }
 
 // The root shows ten decimals on the second line.

@@ -6,16 +6,23 @@
 // operation to perform.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPrinter>
 #include <array>
+#include <atomic>
+#include <future>
+#include <memory>
+#include <string>
 
 #include "BigNumber.h"
+#include "SpecialFunctions.h"
 
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 class ConversionError;
 
 class TForm1 : public QMainWindow {
@@ -23,6 +30,7 @@ class TForm1 : public QMainWindow {
 
  public:
   explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
 
   // The window's number records: operands 1 and 2, answer 3, remainder 6.
   const std::array<TBigNumber, 7>& numbers() const { return Numbers; }
@@ -32,12 +40,27 @@ class TForm1 : public QMainWindow {
   // The printer and its settings, as the printing dialogs leave them.
   QPrinter& printer() { return Printer; }
 
+  // True while a long search runs on its worker thread and the window is
+  // busy.
+  bool isBusy() const { return factoring_ != nullptr; }
+
   // Prints the image of the window's client area on one page of `target`,
   // at its top-left corner, scaled by the printer's resolution.
   bool PrintClientArea(QPrinter& target);
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   struct ModeRow;
+
+  // A prime factorisation running on a worker thread.
+  struct Factoring {
+    std::atomic<bool> cancel{false};
+    std::string text;  // written by the worker until `result` is ready
+    std::future<FactorOutcome> result;
+    QElapsedTimer clock;
+  };
 
   void BuildControls();
   void BuildMenu();
@@ -73,6 +96,10 @@ class TForm1 : public QMainWindow {
   void ReciprocalBranch();
   void PowerBranch();
   void PrimeFactorBranch();
+  void EnterBusy();
+  void ShowProgress();
+  void FinishFactoring();
+  void CancelFactoring();
   void SquareRootBranch();
   void NthRootBranch();
   void ShowAnswer();
@@ -115,4 +142,6 @@ class TForm1 : public QMainWindow {
   TBigNumber Memory{};
   TBigNumber Memory1{};
   QPrinter Printer{QPrinter::HighResolution};
+  std::unique_ptr<Factoring> factoring_;
+  QTimer* busyTimer_ = nullptr;
 };

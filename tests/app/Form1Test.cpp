@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -26,6 +27,9 @@ const QStringList kAlwaysShown = {"Button2", "Button3", "Button4", "Button5",
 QString Digits(const TBigNumber& x) {
   return QString::fromStdString(DigitString(x));
 }
+
+// 60 digits, two primes of 30 digits: seconds of work at the least.
+const QString kHardNumber = "494539303040722775382041974746954004201084603897061173672861";
 
 // Records the caption of a button each time it is painted.
 class PaintedCaptions : public QObject {
@@ -622,9 +626,10 @@ class Form1Test : public QObject {
                                    << "12"
                                    << "" << 2 << "1 x 2 x 2 x 3"
                                    << "answer";
-    QTest::newRow("factors of 481 digits") << "primefactors1"
-                                           << "1" + QString(480, '0') << "" << 2 << "too large"
-                                           << "answer";
+    QTest::newRow("factors of 10^499")
+        << "primefactors1"
+        << "1" + QString(499, '0') << "" << 2
+        << "1" + QString(" x 2").repeated(499) + QString(" x 5").repeated(499) << "answer";
   }
 
   void specialModeShowsItsAnswer() {
@@ -925,6 +930,60 @@ class Form1Test : public QObject {
     Edit(field)->setSelection(1, 2);
     Choose(item);
     QCOMPARE(clipboard->text(), Edit(field)->text().mid(1, 2));
+  }
+
+  void longFactoringMakesTheWindowBusy() {
+    Choose("primefactors1");
+    Type(1, kHardNumber);
+    const auto before = form->numbers();
+    Run();
+    QVERIFY(form->isBusy());
+    QCOMPARE(Button(1)->text(), QStringLiteral("busy"));
+    QVERIFY(!form->menuBar()->isEnabled());
+    QVERIFY(!form->centralWidget()->isEnabled());
+    QCOMPARE(Edit(2)->text(), QString());  // nothing reads as an answer
+    const QString progress = Edit(2)->placeholderText();
+    QVERIFY(progress.contains("Esc"));
+    // The window keeps going: the elapsed time moves on.
+    QTRY_VERIFY(Edit(2)->placeholderText() != progress);
+
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    QVERIFY(!form->isBusy());
+    QCOMPARE(Button(1)->text(), QStringLiteral("run"));
+    QVERIFY(form->menuBar()->isEnabled() && form->centralWidget()->isEnabled());
+    QCOMPARE(Edit(2)->text(), QString());
+    QCOMPARE(Edit(2)->placeholderText(), QString());
+    // The answer and the remainder are as they were; only the operands were
+    // read, before the search began.
+    for (int i : {0, 3, 4, 5, 6})
+      QCOMPARE(Digits(form->numbers()[i]), Digits(before[i]));
+    // The mode goes on.
+    Type(1, "12");
+    Run();
+    QCOMPARE(Edit(2)->text(), QStringLiteral("1 x 2 x 2 x 3"));
+  }
+
+  void closingTheBusyWindowCancels() {
+    Choose("primefactors1");
+    Type(1, kHardNumber);
+    Run();
+    QVERIFY(form->isBusy());
+    QElapsedTimer clock;
+    clock.start();
+    form->close();
+    QVERIFY(!form->isBusy());
+    QVERIFY(!form->isVisible());
+    QVERIFY(clock.elapsed() < 2000);
+  }
+
+  void busyFactoringEndsWithTheAnswer() {
+    Choose("primefactors1");
+    Type(1, "340282366920938463463374607431768211457");  // 2^128 + 1
+    Run();
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isBusy(), 60000);
+    QCOMPARE(Edit(2)->text(), QStringLiteral("1 x 59649589127497217 x 5704689200685129054721"));
+    QCOMPARE(Button(1)->text(), QStringLiteral("run"));
+    QVERIFY(form->centralWidget()->isEnabled());
   }
 
   void exitButtonAndMenuCloseTheWindow() {

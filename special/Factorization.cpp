@@ -11,9 +11,7 @@
 
 namespace {
 
-using modular::Montgomery;
 using modular::Natural;
-using modular::Residue;
 
 constexpr std::uint32_t kTrialBound = 1U << 16;
 
@@ -103,9 +101,27 @@ int JacobiOfSmall(std::int64_t d, const Natural& n) {
   return sign * Jacobi(static_cast<std::int64_t>(modular::RemainderSmall(n, magnitude)), magnitude);
 }
 
-Residue SignedSmall(const Montgomery& mod, std::int64_t value) {
-  const Residue magnitude = mod.FromSmall(static_cast<std::uint64_t>(std::llabs(value)));
+template <typename Mod>
+typename Mod::Residue SignedSmall(const Mod& mod, std::int64_t value) {
+  const auto magnitude = mod.FromSmall(static_cast<std::uint64_t>(std::llabs(value)));
   return value < 0 ? mod.Subtract(mod.Zero(), magnitude) : magnitude;
+}
+
+// Runs `job` with Montgomery arithmetic sized for n: the smallest of a few
+// limb counts that holds it, so that small moduli get short unrolled loops.
+template <typename Job>
+auto WithMontgomery(const Natural& n, Job&& job) {
+  const int limbs = n.size;
+  if (limbs <= 1) return job(modular::Montgomery<1>(n));
+  if (limbs <= 2) return job(modular::Montgomery<2>(n));
+  if (limbs <= 3) return job(modular::Montgomery<3>(n));
+  if (limbs <= 4) return job(modular::Montgomery<4>(n));
+  if (limbs <= 6) return job(modular::Montgomery<6>(n));
+  if (limbs <= 8) return job(modular::Montgomery<8>(n));
+  if (limbs <= 12) return job(modular::Montgomery<12>(n));
+  if (limbs <= 16) return job(modular::Montgomery<16>(n));
+  if (limbs <= 20) return job(modular::Montgomery<20>(n));
+  return job(modular::Montgomery<modular::Limbs>(n));
 }
 
 bool IsPerfectSquare(const Natural& n) {
@@ -114,7 +130,9 @@ bool IsPerfectSquare(const Natural& n) {
   return wide::Compare(wide::Multiply(root, root), value) == 0;
 }
 
-bool StrongProbablePrimeBase2(const Montgomery& mod) {
+template <typename Mod>
+bool StrongProbablePrimeBase2(const Mod& mod) {
+  using Residue = typename Mod::Residue;
   const Natural& n = mod.modulus();
   const Natural minusOne = modular::Subtract(n, modular::FromSmall(1));
   int s = 0;
@@ -133,7 +151,9 @@ bool StrongProbablePrimeBase2(const Montgomery& mod) {
 
 // The strong Lucas test with Selfridge's parameters: D the first of 5, -7,
 // 9, -11, ... with (D / n) = -1, P = 1, Q = (1 - D) / 4.
-bool StrongLucasProbablePrime(const Montgomery& mod) {
+template <typename Mod>
+bool StrongLucasProbablePrime(const Mod& mod) {
+  using Residue = typename Mod::Residue;
   const Natural& n = mod.modulus();
   if (IsPerfectSquare(n)) return false;
   std::int64_t d = 5;
@@ -182,20 +202,24 @@ bool IsProbablePrime(const Natural& n, const PrimeSequence& primes) {
     if (p > 1000) break;
     if (modular::RemainderSmall(n, p) == 0) return modular::Compare(n, modular::FromSmall(p)) == 0;
   }
-  const Montgomery mod(n);
-  return StrongProbablePrimeBase2(mod) && StrongLucasProbablePrime(mod);
+  return WithMontgomery(n, [](const auto& mod) {
+    return StrongProbablePrimeBase2(mod) && StrongLucasProbablePrime(mod);
+  });
 }
 
 // A factor strictly between 1 and n, when gcd(value, n) is one.
-bool ProperFactor(const Montgomery& mod, const Residue& value, Natural& factor) {
+template <typename Mod>
+bool ProperFactor(const Mod& mod, const typename Mod::Residue& value, Natural& factor) {
   factor = modular::Gcd(mod.Leave(value), mod.modulus());
   return !modular::IsOne(factor) && modular::Compare(factor, mod.modulus()) != 0;
 }
 
 // Pollard's rho with Brent's cycle finding on x -> x^2 + c, up to a bound on
 // the iterations; products of 64 differences share one gcd.
-bool PollardBrent(const Montgomery& mod, std::uint64_t c, std::uint64_t iterations, Natural& factor,
+template <typename Mod>
+bool PollardBrent(const Mod& mod, std::uint64_t c, std::uint64_t iterations, Natural& factor,
                   const std::atomic<bool>* cancel) {
+  using Residue = typename Mod::Residue;
   const Residue increment = mod.FromSmall(c);
   const auto step = [&](const Residue& x) { return mod.Add(mod.Square(x), increment); };
   Residue y = mod.FromSmall(2);
@@ -230,17 +254,71 @@ bool PollardBrent(const Montgomery& mod, std::uint64_t c, std::uint64_t iteratio
   return false;
 }
 
+// The inverse of a residue modulo the odd modulus, by the binary extended
+// Euclidean algorithm on plain numbers (halving and subtracting modulo m
+// work the same on Montgomery forms). False when there is none; `common`
+// then holds gcd(a, m).
+template <typename Mod>
+bool Inverse(const Mod& mod, const typename Mod::Residue& a, typename Mod::Residue& inverse,
+             Natural& common) {
+  using Residue = typename Mod::Residue;
+  Natural u = mod.Leave(a);
+  Natural v = mod.modulus();
+  Residue x1{};
+  Residue x2{};
+  x1[0] = 1;
+  while (!modular::IsOne(u) && !modular::IsOne(v)) {
+    if (modular::IsZero(u)) {
+      common = v;
+      return false;
+    }
+    while (modular::IsEven(u)) {
+      u = modular::ShiftRight(u, 1);
+      x1 = mod.Half(x1);
+    }
+    while (modular::IsEven(v)) {
+      v = modular::ShiftRight(v, 1);
+      x2 = mod.Half(x2);
+    }
+    if (modular::Compare(u, v) >= 0) {
+      u = modular::Subtract(u, v);
+      x1 = mod.Subtract(x1, x2);
+    } else {
+      v = modular::Subtract(v, u);
+      x2 = mod.Subtract(x2, x1);
+    }
+  }
+  // x = a^-1 as a plain number; its Montgomery form is what the caller needs.
+  Natural plain;
+  const Residue& x = modular::IsOne(u) ? x1 : x2;
+  for (int i = 0; i < static_cast<int>(x.size()); ++i)
+    plain.limb[i] = x[i];
+  plain.size = static_cast<int>(x.size());
+  while (plain.size > 0 && plain.limb[plain.size - 1] == 0)
+    --plain.size;
+  // a was entered as a R; Leave gave a. x = a^-1 (plain). The Montgomery form
+  // of a^-1 is Enter(x).
+  inverse = mod.Enter(plain);
+  return true;
+}
+
 // A point (X : Z) on a Montgomery curve, x-coordinate only.
+template <typename Residue>
 struct Point {
   Residue x;
   Residue z;
 };
 
+template <typename Mod>
 class Curve {
+  using Residue = typename Mod::Residue;
+  using Point = ::Point<Residue>;
+
  public:
-  // Suyama's curve for sigma, with (A + 2) / 4 kept as the fraction
-  // num / den so that no inverse is needed.
-  Curve(const Montgomery& mod, std::uint64_t sigma) : mod_(mod) {
+  // Suyama's curve for sigma: A from sigma, and (A + 2) / 4 by one inverse.
+  // When that inverse does not exist, `ready` is false and `common` holds
+  // the gcd that blocked it.
+  Curve(const Mod& mod, std::uint64_t sigma, Natural& common) : mod_(mod) {
     const Residue s = mod.FromSmall(sigma);
     const Residue u = mod.Subtract(mod.Square(s), mod.FromSmall(5));
     const Residue v = mod.Add(mod.Add(s, s), mod.Add(s, s));
@@ -248,10 +326,15 @@ class Curve {
     const Residue v3 = mod.Multiply(mod.Square(v), v);
     const Residue difference = mod.Subtract(v, u);
     const Residue difference3 = mod.Multiply(mod.Square(difference), difference);
-    num_ = mod.Multiply(difference3, mod.Add(mod.Add(u, mod.Add(u, u)), v));
-    den_ = mod.Multiply(mod.Multiply(u3, v), mod.FromSmall(16));
+    const Residue num = mod.Multiply(difference3, mod.Add(mod.Add(u, mod.Add(u, u)), v));
+    const Residue den = mod.Multiply(mod.Multiply(u3, v), mod.FromSmall(16));
+    Residue inverse{};
+    ready = Inverse(mod, den, inverse, common);
+    a24_ = mod.Multiply(num, inverse);
     start_ = {u3, v3};
   }
+
+  bool ready = false;
 
   Point Start() const { return start_; }
 
@@ -259,8 +342,8 @@ class Curve {
     const Residue sum = mod_.Square(mod_.Add(p.x, p.z));
     const Residue difference = mod_.Square(mod_.Subtract(p.x, p.z));
     const Residue t = mod_.Subtract(sum, difference);
-    return {mod_.Multiply(mod_.Multiply(sum, difference), den_),
-            mod_.Multiply(t, mod_.Add(mod_.Multiply(difference, den_), mod_.Multiply(num_, t)))};
+    return {mod_.Multiply(sum, difference),
+            mod_.Multiply(t, mod_.Add(difference, mod_.Multiply(a24_, t)))};
   }
 
   // p + q, given p - q.
@@ -289,9 +372,8 @@ class Curve {
   }
 
  private:
-  const Montgomery& mod_;
-  Residue num_{};
-  Residue den_{};
+  const Mod& mod_;
+  Residue a24_{};
   Point start_{};
 };
 
@@ -299,9 +381,17 @@ enum class Search { Found, Failed, Cancelled };
 
 // One curve: stage 1 multiplies the start by every prime power up to b1;
 // stage 2 looks for one more prime q in (b1, b2] as m D +- j.
-Search EcmCurve(const Montgomery& mod, std::uint64_t sigma, std::uint32_t b1, std::uint64_t b2,
+template <typename Mod>
+Search EcmCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint64_t b2,
                 Natural& factor, const std::atomic<bool>* cancel) {
-  const Curve curve(mod, sigma);
+  using Residue = typename Mod::Residue;
+  using Point = ::Point<Residue>;
+  Natural common;
+  const Curve<Mod> curve(mod, sigma, common);
+  if (!curve.ready) {
+    factor = common;
+    return modular::Compare(common, mod.modulus()) != 0 ? Search::Found : Search::Failed;
+  }
   Point q = curve.Start();
   PrimeSequence primes;
   for (std::uint32_t p = primes.Next(); p <= b1; p = primes.Next()) {
@@ -314,18 +404,43 @@ Search EcmCurve(const Montgomery& mod, std::uint64_t sigma, std::uint32_t b1, st
   if (ProperFactor(mod, q.z, factor)) return Search::Found;
   if (mod.IsZero(q.z)) return Search::Failed;
 
-  constexpr std::uint32_t kSpan = 210;  // D = 2 3 5 7
-  std::array<Point, kSpan / 2> baby{};  // baby[j] = j q for odd j
-  std::array<int, kSpan / 2> coprime{};
-  int coprimeCount = 0;
+  // Stage 2: q' = m D +- j is caught when m D q and j q share their x.
+  constexpr std::uint32_t kSpan = 210;   // D = 2 3 5 7
+  constexpr int kBabies = 24;            // the odd j < D / 2 prime to D
+  std::array<Residue, kBabies> babyX{};  // x of j q, with Z = 1
+  std::array<Residue, kBabies> babyZ{};
+  int count = 0;
   const Point twice = curve.Double(q);
-  baby[1] = q;
-  baby[3] = curve.Add(twice, q, q);
-  for (std::uint32_t j = 5; j < kSpan / 2; j += 2)
-    baby[j] = curve.Add(baby[j - 2], twice, baby[j - 4]);
-  for (std::uint32_t j = 1; j < kSpan / 2; j += 2) {
-    if (j % 3 != 0 && j % 5 != 0 && j % 7 != 0) coprime[coprimeCount++] = static_cast<int>(j);
+  Point older = q;                     // (j - 2) q
+  Point old = curve.Add(twice, q, q);  // j q for j = 3
+  babyX[count] = q.x;
+  babyZ[count++] = q.z;
+  for (std::uint32_t j = 5; j < kSpan / 2; j += 2) {
+    const Point next = curve.Add(old, twice, older);
+    older = old;
+    old = next;
+    if (j % 3 != 0 && j % 5 != 0 && j % 7 != 0) {
+      babyX[count] = next.x;
+      babyZ[count++] = next.z;
+    }
   }
+  // One inverse for all their Z (Montgomery's trick): x = X / Z.
+  std::array<Residue, kBabies> prefix{};
+  Residue running = mod.One();
+  for (int k = 0; k < kBabies; ++k) {
+    prefix[k] = running;
+    running = mod.Multiply(running, babyZ[k]);
+  }
+  Residue inverse{};
+  if (!Inverse(mod, running, inverse, common)) {
+    factor = common;
+    return modular::Compare(common, mod.modulus()) != 0 ? Search::Found : Search::Failed;
+  }
+  for (int k = kBabies - 1; k >= 0; --k) {
+    babyX[k] = mod.Multiply(babyX[k], mod.Multiply(inverse, prefix[k]));
+    inverse = mod.Multiply(inverse, babyZ[k]);
+  }
+
   const Point giant = curve.Times(kSpan, q);
   const std::uint64_t first = b1 / kSpan + 1;
   Point previous = curve.Times(first - 1, giant);
@@ -333,10 +448,8 @@ Search EcmCurve(const Montgomery& mod, std::uint64_t sigma, std::uint32_t b1, st
   Residue product = mod.One();
   for (std::uint64_t m = first; m * kSpan <= b2 + kSpan; ++m) {
     if (m % 16 == 0 && Stopped(cancel)) return Search::Cancelled;
-    for (int k = 0; k < coprimeCount; ++k) {
-      const Point& s = baby[coprime[k]];
-      product = mod.Multiply(
-          product, mod.Subtract(mod.Multiply(current.x, s.z), mod.Multiply(s.x, current.z)));
+    for (int k = 0; k < kBabies; ++k) {
+      product = mod.Multiply(product, mod.Subtract(current.x, mod.Multiply(babyX[k], current.z)));
     }
     const Point next = curve.Add(current, giant, previous);
     previous = current;
@@ -347,8 +460,8 @@ Search EcmCurve(const Montgomery& mod, std::uint64_t sigma, std::uint32_t b1, st
 
 // A proper factor of a composite n, or false when cancelled. The search
 // never gives up: past the last level it goes on with new curves.
-bool FindFactor(const Natural& n, Natural& factor, const std::atomic<bool>* cancel) {
-  const Montgomery mod(n);
+template <typename Mod>
+bool FindFactorModulo(const Mod& mod, Natural& factor, const std::atomic<bool>* cancel) {
   for (std::uint64_t c = 1; c <= 3; ++c) {
     if (PollardBrent(mod, c, 1U << 14, factor, cancel)) return true;
     if (Stopped(cancel)) return false;
@@ -373,6 +486,11 @@ bool FindFactor(const Natural& n, Natural& factor, const std::atomic<bool>* canc
       }
     }
   }
+}
+
+bool FindFactor(const Natural& n, Natural& factor, const std::atomic<bool>* cancel) {
+  return WithMontgomery(
+      n, [&factor, cancel](const auto& mod) { return FindFactorModulo(mod, factor, cancel); });
 }
 
 TBigNumber RecordOf(const Natural& x) {

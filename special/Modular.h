@@ -36,37 +36,180 @@ Natural ShiftRight(const Natural& x, int bits);
 std::uint64_t RemainderSmall(const Natural& x, std::uint64_t m);
 Natural Gcd(Natural a, Natural b);
 
-// Residues modulo an odd modulus, held in Montgomery form x * 2^(64 n) mod N
-// with n the modulus's limb count.
-using Residue = std::array<std::uint64_t, Limbs>;
-
+// Residues modulo an odd modulus of at most N limbs, held in Montgomery form
+// x * 2^(64 N) mod m. N is a compile-time size, so that the loops of the
+// small moduli unroll; a modulus shorter than N limbs works as well.
+template <int N>
 class Montgomery {
  public:
-  explicit Montgomery(const Natural& modulus);
+  using Residue = std::array<std::uint64_t, N>;
 
-  const Natural& modulus() const { return modulus_; }
+  explicit Montgomery(const Natural& modulus) : natural_(modulus) {
+    for (int i = 0; i < modulus.size; ++i)
+      modulus_[i] = modulus.limb[i];
+    // Newton's iteration for the inverse modulo 2^64 doubles the correct bits.
+    std::uint64_t inverse = 1;
+    for (int i = 0; i < 6; ++i)
+      inverse *= 2 - modulus_[0] * inverse;
+    inverse_ = ~inverse + 1;
+    // 2^(64 N) and 2^(128 N) modulo m, by doubling 1.
+    Natural value = modular::FromSmall(1);
+    for (int bit = 0; bit < 128 * N; ++bit) {
+      value = modular::Add(value, value);
+      if (Compare(value, natural_) >= 0) value = modular::Subtract(value, natural_);
+      if (bit + 1 == 64 * N) one_ = Plain(value);
+    }
+    squareOfR_ = Plain(value);
+  }
 
-  Residue Enter(const Natural& x) const;  // x < modulus
-  Natural Leave(const Residue& x) const;
+  const Natural& modulus() const { return natural_; }
+
+  Residue Enter(const Natural& x) const { return Multiply(Plain(x), squareOfR_); }
+  Natural Leave(const Residue& x) const {
+    Residue unit{};
+    unit[0] = 1;
+    const Residue plain = Multiply(x, unit);
+    Natural result;
+    for (int i = 0; i < N; ++i)
+      result.limb[i] = plain[i];
+    result.size = N;
+    while (result.size > 0 && result.limb[result.size - 1] == 0)
+      --result.size;
+    return result;
+  }
   Residue One() const { return one_; }
   Residue Zero() const { return Residue{}; }
-  Residue FromSmall(std::uint64_t value) const;
+  Residue FromSmall(std::uint64_t value) const {
+    if (natural_.size == 1) value %= modulus_[0];
+    return Enter(modular::FromSmall(value));
+  }
 
-  Residue Multiply(const Residue& a, const Residue& b) const;
+  // Coarsely integrated operand scanning: one row of a * b[i] and one
+  // reduction step per limb of b, keeping N + 2 limbs.
+  Residue Multiply(const Residue& a, const Residue& b) const {
+    std::array<std::uint64_t, N + 2> t{};
+    for (int i = 0; i < N; ++i) {
+      Wide carry = 0;
+      for (int j = 0; j < N; ++j) {
+        carry += static_cast<Wide>(a[j]) * b[i] + t[j];
+        t[j] = static_cast<std::uint64_t>(carry);
+        carry >>= 64;
+      }
+      carry += t[N];
+      t[N] = static_cast<std::uint64_t>(carry);
+      t[N + 1] = static_cast<std::uint64_t>(carry >> 64);
+      const std::uint64_t m = t[0] * inverse_;
+      carry = (static_cast<Wide>(m) * modulus_[0] + t[0]) >> 64;
+      for (int j = 1; j < N; ++j) {
+        carry += static_cast<Wide>(m) * modulus_[j] + t[j];
+        t[j - 1] = static_cast<std::uint64_t>(carry);
+        carry >>= 64;
+      }
+      carry += t[N];
+      t[N - 1] = static_cast<std::uint64_t>(carry);
+      t[N] = t[N + 1] + static_cast<std::uint64_t>(carry >> 64);
+    }
+    Residue result;
+    for (int i = 0; i < N; ++i)
+      result[i] = t[i];
+    if (t[N] != 0 || !Below(result)) SubtractModulus(result);
+    return result;
+  }
   Residue Square(const Residue& a) const { return Multiply(a, a); }
-  Residue Add(const Residue& a, const Residue& b) const;
-  Residue Subtract(const Residue& a, const Residue& b) const;
-  Residue Half(const Residue& a) const;
-  Residue Power(const Residue& base, const Natural& exponent) const;
-  bool Equal(const Residue& a, const Residue& b) const;
-  bool IsZero(const Residue& a) const;
+
+  Residue Add(const Residue& a, const Residue& b) const {
+    Residue sum;
+    Wide carry = 0;
+    for (int i = 0; i < N; ++i) {
+      carry += static_cast<Wide>(a[i]) + b[i];
+      sum[i] = static_cast<std::uint64_t>(carry);
+      carry >>= 64;
+    }
+    if (carry != 0 || !Below(sum)) SubtractModulus(sum);
+    return sum;
+  }
+
+  Residue Subtract(const Residue& a, const Residue& b) const {
+    Residue difference;
+    std::uint64_t borrow = 0;
+    for (int i = 0; i < N; ++i) {
+      difference[i] = a[i] - b[i] - borrow;
+      borrow = (a[i] < b[i] || (a[i] == b[i] && borrow != 0)) ? 1 : 0;
+    }
+    if (borrow != 0) {
+      Wide carry = 0;
+      for (int i = 0; i < N; ++i) {
+        carry += static_cast<Wide>(difference[i]) + modulus_[i];
+        difference[i] = static_cast<std::uint64_t>(carry);
+        carry >>= 64;
+      }
+    }
+    return difference;
+  }
+
+  // a / 2: a itself when even, a + m (even, perhaps one bit longer) otherwise.
+  Residue Half(const Residue& a) const {
+    Residue sum = a;
+    std::uint64_t top = 0;
+    if ((a[0] & 1) != 0) {
+      Wide carry = 0;
+      for (int i = 0; i < N; ++i) {
+        carry += static_cast<Wide>(a[i]) + modulus_[i];
+        sum[i] = static_cast<std::uint64_t>(carry);
+        carry >>= 64;
+      }
+      top = static_cast<std::uint64_t>(carry);
+    }
+    for (int i = 0; i < N; ++i) {
+      const std::uint64_t next = i + 1 < N ? sum[i + 1] : top;
+      sum[i] = (sum[i] >> 1) | (next << 63);
+    }
+    return sum;
+  }
+
+  Residue Power(const Residue& base, const Natural& exponent) const {
+    Residue result = one_;
+    for (int bit = BitLength(exponent) - 1; bit >= 0; --bit) {
+      result = Square(result);
+      if (Bit(exponent, bit)) result = Multiply(result, base);
+    }
+    return result;
+  }
+
+  bool Equal(const Residue& a, const Residue& b) const { return a == b; }
+  bool IsZero(const Residue& a) const { return a == Residue{}; }
 
  private:
-  Natural modulus_;
-  int n_ = 0;
-  std::uint64_t inverse_ = 0;  // -modulus^-1 mod 2^64
+  __extension__ typedef unsigned __int128 Wide;
+
+  Residue Plain(const Natural& x) const {
+    Residue plain{};
+    for (int i = 0; i < x.size && i < N; ++i)
+      plain[i] = x.limb[i];
+    return plain;
+  }
+
+  bool Below(const Residue& x) const {
+    for (int i = N - 1; i >= 0; --i) {
+      if (x[i] != modulus_[i]) return x[i] < modulus_[i];
+    }
+    return false;
+  }
+
+  void SubtractModulus(Residue& x) const {
+    std::uint64_t borrow = 0;
+    for (int i = 0; i < N; ++i) {
+      const std::uint64_t limb = x[i] - modulus_[i] - borrow;
+      borrow = (x[i] < modulus_[i] || (x[i] == modulus_[i] && borrow != 0)) ? 1 : 0;
+      x[i] = limb;
+    }
+  }
+
+  Natural natural_;
+  Residue modulus_{};
+  std::uint64_t inverse_ = 0;  // -m^-1 mod 2^64
   Residue one_{};
-  Residue squareOfR_{};  // 2^(128 n) mod modulus
+  Residue squareOfR_{};
 };
 
 }  // namespace modular

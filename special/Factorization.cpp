@@ -33,6 +33,13 @@ class PrimeSequence {
     }
   }
 
+  // Back to the first prime, 2.
+  void Restart() {
+    index_ = 0;
+    start_ = 0;
+    offset_ = kSegment;
+  }
+
   std::uint32_t Next() {
     if (index_ < count_) return small_[index_++];
     for (;;) {
@@ -383,7 +390,7 @@ enum class Search { Found, Failed, Cancelled };
 // stage 2 looks for one more prime q in (b1, b2] as m D +- j.
 template <typename Mod>
 Search EcmCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint64_t b2,
-                Natural& factor, const std::atomic<bool>* cancel) {
+                PrimeSequence& primes, Natural& factor, const std::atomic<bool>* cancel) {
   using Residue = typename Mod::Residue;
   using Point = ::Point<Residue>;
   Natural common;
@@ -393,7 +400,7 @@ Search EcmCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint
     return modular::Compare(common, mod.modulus()) != 0 ? Search::Found : Search::Failed;
   }
   Point q = curve.Start();
-  PrimeSequence primes;
+  primes.Restart();
   for (std::uint32_t p = primes.Next(); p <= b1; p = primes.Next()) {
     if (Stopped(cancel)) return Search::Cancelled;
     std::uint64_t power = p;
@@ -462,10 +469,14 @@ Search EcmCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint
 // never gives up: past the last level it goes on with new curves.
 template <typename Mod>
 bool FindFactorModulo(const Mod& mod, Natural& factor, const std::atomic<bool>* cancel) {
-  for (std::uint64_t c = 1; c <= 3; ++c) {
-    if (PollardBrent(mod, c, 1U << 14, factor, cancel)) return true;
+  // Rho finds factors of up to about ten digits quickly while a step is
+  // cheap, that is for moduli of one or two limbs.
+  const std::uint64_t rhoSteps = mod.modulus().size <= 2 ? 1U << 18 : 1U << 14;
+  for (std::uint64_t c = 1; c <= 2; ++c) {
+    if (PollardBrent(mod, c, rhoSteps, factor, cancel)) return true;
     if (Stopped(cancel)) return false;
   }
+  PrimeSequence primes;
   struct Level {
     std::uint32_t b1;
     int curves;
@@ -476,7 +487,7 @@ bool FindFactorModulo(const Mod& mod, Natural& factor, const std::atomic<bool>* 
   for (std::size_t level = 0;; level = std::min(level + 1, std::size(kLevels) - 1)) {
     for (int curve = 0; curve < kLevels[level].curves; ++curve, ++sigma) {
       const std::uint32_t b1 = kLevels[level].b1;
-      switch (EcmCurve(mod, sigma, b1, std::uint64_t{b1} * 100, factor, cancel)) {
+      switch (EcmCurve(mod, sigma, b1, std::uint64_t{b1} * 100, primes, factor, cancel)) {
         case Search::Found:
           return true;
         case Search::Cancelled:

@@ -3,9 +3,13 @@
 // seconds).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "BenchNumbers.h"
 #include "SpecialFunctions.h"
@@ -24,6 +28,39 @@ void Factor(benchmark::State& state, const std::string& number) {
                  " prime factors");
 }
 
+// How long a search takes to stop once asked, at moments from 5 ms to about
+// 300 ms into it; the time of each iteration is that delay, and the worst
+// one is reported too.
+void CancelLatency(benchmark::State& state, const std::string& number) {
+  const TBigNumber n = RecordOf(number);
+  double worst = 0;
+  int round = 0;
+  for (auto _ : state) {
+    std::atomic<bool> cancel{false};
+    std::thread worker([&n, &cancel] {
+      FactorIntoPrimes(
+          n, [](const TBigNumber&) {}, &cancel);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 + 41 * (round++ % 8)));
+    const auto asked = std::chrono::steady_clock::now();
+    cancel = true;
+    worker.join();
+    const std::chrono::duration<double> delay = std::chrono::steady_clock::now() - asked;
+    state.SetIterationTime(delay.count());
+    worst = std::max(worst, delay.count());
+  }
+  state.counters["worst_ms"] = worst * 1000;
+}
+
+// A product of two primes of 250 digits: no search finds them soon.
+const char* const kHard500 =
+    "521274345603188775919798829397259295146220279476357477380717791755161182665647898276577"
+    "058585394286799553781694689400266148641232125505139951394255274725433310126638697750183"
+    "600311706695000075482979054936575186511270527904930141989237731755346711441380639705577"
+    "833024446319435083534427288807886542146653720064287974004702610870822471029550532091113"
+    "234813689542229824486302733082673778382336484918200631825283947980285599932346581544872"
+    "90745113403345544051362146566217663894721762807833112566365879773";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,6 +76,10 @@ int main(int argc, char** argv) {
         ->Repetitions(3)
         ->ReportAggregatesOnly(true);
   }
+  benchmark::RegisterBenchmark("cancel-latency-500-digits", CancelLatency, std::string(kHard500))
+      ->UseManualTime()
+      ->Iterations(16)
+      ->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

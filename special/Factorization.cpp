@@ -470,12 +470,11 @@ Search EcmCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint
 template <typename Mod>
 bool FindFactorModulo(const Mod& mod, Natural& factor, const std::atomic<bool>* cancel) {
   // Rho finds factors of up to about ten digits quickly while a step is
-  // cheap, that is for moduli of one or two limbs.
-  const std::uint64_t rhoSteps = mod.modulus().size <= 2 ? 1U << 18 : 1U << 14;
-  for (std::uint64_t c = 1; c <= 2; ++c) {
-    if (PollardBrent(mod, c, rhoSteps, factor, cancel)) return true;
-    if (Stopped(cancel)) return false;
-  }
+  // cheap, that is for moduli of one or two limbs; the curves do better on
+  // everything else.
+  const std::uint64_t rhoSteps = mod.modulus().size <= 2 ? 1U << 17 : 1U << 14;
+  if (PollardBrent(mod, 1, rhoSteps, factor, cancel)) return true;
+  if (Stopped(cancel)) return false;
   PrimeSequence primes;
   struct Level {
     std::uint32_t b1;

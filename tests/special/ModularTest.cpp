@@ -1,0 +1,71 @@
+// Montgomery arithmetic against GMP for moduli of every size up to 500
+// digits, in arithmetic sized exactly and with spare limbs.
+#include "Modular.h"
+
+#include <gtest/gtest.h>
+
+#include "NumberText.h"
+#include "support/Gmp.h"
+#include "support/RandomDigits.h"
+
+namespace {
+
+modular::Natural FromText(const std::string& digits) {
+  TBigNumber record;
+  for (std::size_t i = 0; i < digits.size(); ++i)
+    record.Digits[i + 1] = digits[i] - '0';
+  record.Len = static_cast<std::int32_t>(digits.size());
+  return modular::FromWide(wide::FromRecord(record));
+}
+
+std::string TextOf(const modular::Natural& x) {
+  return DigitString(wide::ToRecord(modular::ToWide(x)));
+}
+
+template <int N>
+void CheckModulus(const std::string& m, RandomDigits& random) {
+  const modular::Montgomery<N> mod(FromText(m));
+  const Gmp gm(m);
+  for (int i = 0; i < 20; ++i) {
+    Gmp a(random.OfLength(random.Between(1, static_cast<int>(m.size())))), b(random.OfLength(5));
+    mpz_mod(a.get(), a.get(), gm.get());
+    mpz_mod(b.get(), b.get(), gm.get());
+    const auto ra = mod.Enter(FromText(a.str()));
+    const auto rb = mod.Enter(FromText(b.str()));
+    SCOPED_TRACE(m + ": " + a.str() + ", " + b.str());
+    Gmp expected;
+    mpz_mul(expected.get(), a.get(), b.get());
+    mpz_mod(expected.get(), expected.get(), gm.get());
+    EXPECT_EQ(TextOf(mod.Leave(mod.Multiply(ra, rb))), expected.str());
+    mpz_add(expected.get(), a.get(), b.get());
+    mpz_mod(expected.get(), expected.get(), gm.get());
+    EXPECT_EQ(TextOf(mod.Leave(mod.Add(ra, rb))), expected.str());
+    mpz_sub(expected.get(), a.get(), b.get());
+    mpz_mod(expected.get(), expected.get(), gm.get());
+    EXPECT_EQ(TextOf(mod.Leave(mod.Subtract(ra, rb))), expected.str());
+    // Half: h with 2 h = a.
+    Gmp twice;
+    mpz_mul_ui(twice.get(), Gmp(TextOf(mod.Leave(mod.Half(ra)))).get(), 2);
+    mpz_mod(twice.get(), twice.get(), gm.get());
+    EXPECT_EQ(twice.str(), a.str());
+    mpz_powm_ui(expected.get(), a.get(), 65537, gm.get());
+    EXPECT_EQ(TextOf(mod.Leave(mod.Power(ra, modular::FromSmall(65537)))), expected.str());
+  }
+}
+
+TEST(Montgomery, AgreesWithGmpForEveryModulusSize) {
+  RandomDigits random(64);
+  for (int digits = 1; digits <= 500; digits += random.Between(1, 9)) {
+    std::string m = random.OfLength(digits);
+    m.back() = "13579"[random.Between(0, 4)];
+    if (m == "1") m = "3";
+    CheckModulus<modular::Limbs>(m, random);
+    if (digits <= 19) CheckModulus<1>(m, random);
+    if (digits <= 38) CheckModulus<2>(m, random);
+    if (digits <= 57) CheckModulus<3>(m, random);
+  }
+  // All ones in binary: 2^(64 k) - 1 is odd and stresses every carry.
+  CheckModulus<2>("340282366920938463463374607431768211455", random);
+}
+
+}  // namespace

@@ -498,7 +498,43 @@ bool FindFactorModulo(const Mod& mod, Natural& factor, const std::atomic<bool>* 
   }
 }
 
+wide::Number Power(const wide::Number& base, int exponent) {
+  wide::Number power = wide::FromSmall(1);
+  for (int i = 0; i < exponent; ++i)
+    power = wide::Multiply(power, base);
+  return power;
+}
+
+// The root r when n = r^k for a prime k; every prime factor of n is above
+// 2^16, so k is at most a sixteenth of n's bits. The curves find the prime
+// of a power slowly, so powers are taken apart first.
+bool PerfectPowerRoot(const Natural& n, Natural& root) {
+  const wide::Number value = modular::ToWide(n);
+  for (int k = 2; k <= modular::BitLength(n) / 16; ++k) {
+    bool prime = true;
+    for (int d = 2; d * d <= k; ++d)
+      prime = prime && k % d != 0;
+    if (!prime) continue;
+    // Newton's iteration from above settles on floor(n^(1/k)).
+    wide::Number r = wide::RootOverestimate(value, k);
+    for (;;) {
+      const wide::Number next =
+          wide::DivideSmall(wide::Add(wide::MultiplySmall(r, static_cast<std::uint32_t>(k - 1)),
+                                      wide::Divide(value, Power(r, k - 1))),
+                            static_cast<std::uint32_t>(k));
+      if (wide::Compare(next, r) >= 0) break;
+      r = next;
+    }
+    if (wide::Compare(Power(r, k), value) == 0) {
+      root = modular::FromWide(r);
+      return true;
+    }
+  }
+  return false;
+}
+
 bool FindFactor(const Natural& n, Natural& factor, const std::atomic<bool>* cancel) {
+  if (PerfectPowerRoot(n, factor)) return true;
   return WithMontgomery(
       n, [&factor, cancel](const auto& mod) { return FindFactorModulo(mod, factor, cancel); });
 }

@@ -101,6 +101,17 @@ TEST(FactorIntoPrimes, ProductsOfKnownPrimes) {
   }
 }
 
+TEST(FactorIntoPrimes, PowersOfLargePrimes) {
+  for (const char* prime : {"1000003", "100000000000000000039", "12345678910987654321"}) {
+    ASSERT_GT(mpz_probab_prime_p(Gmp(prime).get(), 30), 0) << prime;
+    for (int power : {2, 3, 5}) {
+      const auto [n, expected] = Product(std::vector<std::string>(power, prime));
+      SCOPED_TRACE(n);
+      EXPECT_EQ(Factors(Record(n)), expected);
+    }
+  }
+}
+
 TEST(FactorIntoPrimes, SemiprimesOfFifteenDigitPrimes) {
   RandomDigits random(15);
   for (int i = 0; i < 2; ++i) {

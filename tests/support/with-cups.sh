@@ -57,7 +57,22 @@ CONF
 export CUPS_SERVER=$root/cups.sock
 cupsd -f -c "$root/cupsd.conf" -s "$root/cups-files.conf" &
 scheduler=$!
-for _ in $(seq 50); do lpstat -r >/dev/null 2>&1 && break; sleep 0.1; done
+# lpstat -r exits 0 whether or not the scheduler runs, so its words are read;
+# the scheduler takes a moment to open its socket on a loaded machine.
+for _ in $(seq 300); do
+  [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ] && break
+  if ! kill -0 "$scheduler" 2>/dev/null; then
+    echo "the private CUPS scheduler stopped:" >&2
+    cat "$root/log/error_log" >&2 2>/dev/null || true
+    exit 1
+  fi
+  sleep 0.1
+done
+if [ "$(lpstat -r 2>/dev/null)" != "scheduler is running" ]; then
+  echo "the private CUPS scheduler did not answer within 30 s:" >&2
+  cat "$root/log/error_log" >&2 2>/dev/null || true
+  exit 1
+fi
 lpadmin -p QuorvexQueue -v "quorvexfile:$root/out" -E
 lpadmin -d QuorvexQueue
 

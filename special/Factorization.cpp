@@ -1,12 +1,15 @@
 // Prime factorisation of numbers of up to 500 digits: trial division by the
 // primes below 2^16, then for what remains the Baillie-PSW probable-prime
-// test, Pollard-Brent rho and the elliptic-curve method (Montgomery curves,
+// test, Pollard-Brent rho, the elliptic-curve method (Montgomery curves,
 // Suyama's parametrisation, a prime-by-prime stage 1 and a baby-step
-// giant-step stage 2), on Montgomery arithmetic.
+// giant-step stage 2) on Montgomery arithmetic, and for numbers of 20 to 60
+// digits the quadratic sieve.
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "Modular.h"
+#include "QuadraticSieve.h"
 #include "SpecialFunctions.h"
 
 namespace {
@@ -14,6 +17,9 @@ namespace {
 using modular::Natural;
 
 constexpr std::uint32_t kTrialBound = 1U << 16;
+// Below this many digits rho and the curves split a number sooner than the
+// sieve's set-up would.
+constexpr int kSievedFrom = 20;
 
 bool Stopped(const std::atomic<bool>* cancel) {
   return cancel != nullptr && cancel->load(std::memory_order_relaxed);
@@ -465,16 +471,23 @@ Search EcmCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint
   return ProperFactor(mod, product, factor) ? Search::Found : Search::Failed;
 }
 
-// A proper factor of a composite n, or false when cancelled. The search
-// never gives up: past the last level it goes on with new curves.
+// Rho finds factors of up to about ten digits quickly while a step is
+// cheap, that is for moduli of one or two limbs; the curves do better on
+// everything else, and the sieve on numbers of 20 digits or more, so that
+// rho only looks for factors of a few digits there.
 template <typename Mod>
-bool FindFactorModulo(const Mod& mod, Natural& factor, const std::atomic<bool>* cancel) {
-  // Rho finds factors of up to about ten digits quickly while a step is
-  // cheap, that is for moduli of one or two limbs; the curves do better on
-  // everything else.
-  const std::uint64_t rhoSteps = mod.modulus().size <= 2 ? 1U << 17 : 1U << 14;
-  if (PollardBrent(mod, 1, rhoSteps, factor, cancel)) return true;
-  if (Stopped(cancel)) return false;
+Search TryRho(const Mod& mod, bool sieved, Natural& factor, const std::atomic<bool>* cancel) {
+  const std::uint64_t steps = sieved ? 1U << 12 : mod.modulus().size <= 2 ? 1U << 17 : 1U << 14;
+  if (PollardBrent(mod, 1, steps, factor, cancel)) return Search::Found;
+  return Stopped(cancel) ? Search::Cancelled : Search::Failed;
+}
+
+// Curves from the smallest level up, at most `mostCurves` of them; with no
+// bound the search never gives up: past the last level it goes on with new
+// curves.
+template <typename Mod>
+Search RunCurves(const Mod& mod, std::optional<int> mostCurves, Natural& factor,
+                 const std::atomic<bool>* cancel) {
   PrimeSequence primes;
   struct Level {
     std::uint32_t b1;
@@ -483,19 +496,27 @@ bool FindFactorModulo(const Mod& mod, Natural& factor, const std::atomic<bool>* 
   constexpr Level kLevels[] = {{2000, 25},    {11000, 90},     {50000, 300},
                                {250000, 700}, {1000000, 1800}, {3000000, 5100}};
   std::uint64_t sigma = 6;
+  int run = 0;
   for (std::size_t level = 0;; level = std::min(level + 1, std::size(kLevels) - 1)) {
-    for (int curve = 0; curve < kLevels[level].curves; ++curve, ++sigma) {
+    for (int curve = 0; curve < kLevels[level].curves; ++curve, ++sigma, ++run) {
+      if (mostCurves && run == *mostCurves) return Search::Failed;
       const std::uint32_t b1 = kLevels[level].b1;
-      switch (EcmCurve(mod, sigma, b1, std::uint64_t{b1} * 100, primes, factor, cancel)) {
-        case Search::Found:
-          return true;
-        case Search::Cancelled:
-          return false;
-        case Search::Failed:
-          break;
-      }
+      const Search search =
+          EcmCurve(mod, sigma, b1, std::uint64_t{b1} * 100, primes, factor, cancel);
+      if (search != Search::Failed) return search;
     }
   }
+}
+
+// The curves spent on a number the sieve can take, before the sieve: enough
+// to find a small factor sooner than the sieve would, a fraction of the
+// sieve's time when there is none.
+int CurvesBeforeSieve(int digits) {
+  if (digits < 40) return 0;
+  if (digits < 45) return 4;
+  if (digits < 50) return 10;
+  if (digits < 55) return 25;
+  return 60;
 }
 
 wide::Number Power(const wide::Number& base, int exponent) {
@@ -533,10 +554,34 @@ bool PerfectPowerRoot(const Natural& n, Natural& root) {
   return false;
 }
 
+// A proper factor of a composite n, or false when cancelled. Numbers of 20
+// to 60 digits go to the quadratic sieve after a short search for small
+// factors; the curves take every other number, and any the sieve gives back.
 bool FindFactor(const Natural& n, Natural& factor, const std::atomic<bool>* cancel) {
   if (PerfectPowerRoot(n, factor)) return true;
-  return WithMontgomery(
-      n, [&factor, cancel](const auto& mod) { return FindFactorModulo(mod, factor, cancel); });
+  const wide::Number value = modular::ToWide(n);
+  const int digits = wide::DecimalLength(value);
+  const bool sieved = digits >= kSievedFrom && digits <= sieve::MostDigits;
+  const Search search = WithMontgomery(n, [&](const auto& mod) {
+    const Search rho = TryRho(mod, sieved, factor, cancel);
+    if (rho != Search::Failed) return rho;
+    if (!sieved) return RunCurves(mod, std::nullopt, factor, cancel);
+    return RunCurves(mod, CurvesBeforeSieve(digits), factor, cancel);
+  });
+  if (search != Search::Failed) return search == Search::Found;
+  wide::Number part;
+  switch (sieve::FindFactor(value, part, cancel)) {
+    case sieve::Outcome::Found:
+      factor = modular::FromWide(part);
+      return true;
+    case sieve::Outcome::Cancelled:
+      return false;
+    case sieve::Outcome::GaveUp:
+      break;
+  }
+  return WithMontgomery(n, [&](const auto& mod) {
+    return RunCurves(mod, std::nullopt, factor, cancel) == Search::Found;
+  });
 }
 
 TBigNumber RecordOf(const Natural& x) {

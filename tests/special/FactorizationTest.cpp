@@ -112,10 +112,17 @@ TEST(FactorIntoPrimes, PowersOfLargePrimes) {
   }
 }
 
-TEST(FactorIntoPrimes, SemiprimesOfFifteenDigitPrimes) {
+// Numbers of 20 to 60 digits go through the quadratic sieve, whose split
+// may leave a composite part to split again.
+TEST(FactorIntoPrimes, ProductsOfPrimesOfTenToTwentyThreeDigits) {
   RandomDigits random(15);
-  for (int i = 0; i < 2; ++i) {
-    const auto [n, expected] = Product({RandomPrime(random, 15), RandomPrime(random, 15)});
+  const std::vector<std::vector<int>> shapes = {{10, 10},     {15, 15},    {20, 20},       {22, 23},
+                                                {14, 14, 14}, {9, 17, 18}, {12, 12, 12, 9}};
+  for (const auto& shape : shapes) {
+    std::vector<std::string> primes;
+    for (const int digits : shape)
+      primes.push_back(RandomPrime(random, digits));
+    const auto [n, expected] = Product(primes);
     SCOPED_TRACE(n);
     EXPECT_EQ(Factors(Record(n)), expected);
   }

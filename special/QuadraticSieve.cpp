@@ -1,0 +1,665 @@
+// The self-initialising quadratic sieve (Contini's variant of Pomerance's
+// method) with one large prime per relation.
+//
+// For n times a small multiplier k, the polynomials Q(x) = (A x + B)^2 - kN
+// with B^2 = kN (mod A) are divisible by A; Y = A x + B then satisfies
+// Y^2 = A * v (mod n) with v = Q(x) / A, a number of about half the digits
+// of n. The sieve collects Y whose A * v splits over a base of small primes
+// (or does so but for one larger prime, met twice), finds a set of them
+// whose product is a square by Gaussian elimination over GF(2), and takes
+// the greatest common divisor of n and X - Z, where X is the product of the
+// Y and Z the square root of the product of the A * v.
+//
+// Everything lives in one fixed-size object: no heap.
+#include "QuadraticSieve.h"
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace sieve {
+namespace {
+
+using wide::Number;
+
+constexpr int kMostPrimes = 1400;
+// Relations beyond the primes: each surplus one gives one more square, and
+// each square splits n with a chance of one half at least.
+constexpr int kExcess = 48;
+constexpr int kMostRelations = kMostPrimes + 64;
+constexpr int kWords = (kMostRelations + 63) / 64;
+constexpr int kMostAFactors = 12;
+constexpr int kMostA = 4096;
+constexpr int kMostFindings = 8192;
+constexpr int kLongestInterval = 1 << 16;
+constexpr int kHashSlots = 1 << 14;
+
+// Factor base size and half the sieve interval, by the number's digits.
+struct Parameters {
+  int digits;
+  int primes;
+  int half;
+};
+constexpr Parameters kParameters[] = {{20, 60, 8192},    {24, 90, 8192},   {28, 130, 8192},
+                                      {32, 180, 8192},   {36, 260, 8192},  {40, 350, 8192},
+                                      {44, 550, 16384},  {48, 900, 16384}, {52, 1200, 16384},
+                                      {56, 1400, 16384}, {60, 1400, 16384}};
+
+// A stored value of at most seven limbs of nine digits: Y, below n.
+struct Compact {
+  std::array<std::uint32_t, 7> limbs{};
+  int size = 0;
+};
+
+Compact Compacted(const Number& x) {
+  Compact c;
+  c.size = x.size;
+  for (int i = 0; i < x.size; ++i)
+    c.limbs[i] = x.limbs[i];
+  return c;
+}
+
+Number Expanded(const Compact& c) {
+  Number x;
+  x.size = c.size;
+  for (int i = 0; i < c.size; ++i)
+    x.limbs[i] = c.limbs[i];
+  return x;
+}
+
+struct Signed {
+  Number magnitude;
+  bool negative = false;
+};
+
+Signed Add(const Signed& a, const Signed& b) {
+  if (a.negative == b.negative) return {wide::Add(a.magnitude, b.magnitude), a.negative};
+  if (wide::Compare(a.magnitude, b.magnitude) >= 0) {
+    Signed difference{wide::Subtract(a.magnitude, b.magnitude), a.negative};
+    difference.negative = difference.negative && !wide::IsZero(difference.magnitude);
+    return difference;
+  }
+  return {wide::Subtract(b.magnitude, a.magnitude), b.negative};
+}
+
+std::uint32_t Remainder(const Number& a, std::uint32_t p) {
+  std::uint64_t rest = 0;
+  for (int i = a.size - 1; i >= 0; --i)
+    rest = (rest * Number::Base + a.limbs[i]) % p;
+  return static_cast<std::uint32_t>(rest);
+}
+
+bool IsOne(const Number& a) {
+  return a.size == 1 && a.limbs[0] == 1;
+}
+
+Number MultiplyModulo(const Number& a, const Number& b, const Number& n) {
+  Number rest;
+  wide::Divide(wide::Multiply(a, b), n, &rest);
+  return rest;
+}
+
+Number Gcd(Number a, Number b) {
+  while (!wide::IsZero(b)) {
+    Number rest;
+    wide::Divide(a, b, &rest);
+    a = b;
+    b = rest;
+  }
+  return a;
+}
+
+std::uint32_t PowerModulo(std::uint64_t base, std::uint64_t exponent, std::uint32_t p) {
+  std::uint64_t result = 1;
+  base %= p;
+  for (; exponent != 0; exponent >>= 1) {
+    if ((exponent & 1) != 0) result = result * base % p;
+    base = base * base % p;
+  }
+  return static_cast<std::uint32_t>(result);
+}
+
+// a^-1 mod p for a prime p not dividing a.
+std::uint32_t InverseModulo(std::uint32_t a, std::uint32_t p) {
+  return PowerModulo(a, p - 2, p);
+}
+
+// A square root of the quadratic residue a modulo the odd prime p
+// (Tonelli and Shanks).
+std::uint32_t SquareRootModulo(std::uint32_t a, std::uint32_t p) {
+  if (a == 0) return 0;
+  std::uint32_t q = p - 1;
+  int s = 0;
+  while ((q & 1) == 0) {
+    q >>= 1;
+    ++s;
+  }
+  std::uint32_t z = 2;
+  while (PowerModulo(z, (p - 1) / 2, p) != p - 1)
+    ++z;
+  std::uint64_t c = PowerModulo(z, q, p);
+  std::uint64_t r = PowerModulo(a, (q + 1) / 2, p);
+  std::uint64_t t = PowerModulo(a, q, p);
+  int m = s;
+  while (t != 1) {
+    int i = 0;
+    for (std::uint64_t u = t; u != 1; u = u * u % p)
+      ++i;
+    std::uint64_t b = c;
+    for (int j = 0; j < m - i - 1; ++j)
+      b = b * b % p;
+    r = r * b % p;
+    c = b * b % p;
+    t = t * c % p;
+    m = i;
+  }
+  return static_cast<std::uint32_t>(r);
+}
+
+// The odd primes below 2^16, enough for every factor base here.
+class SmallPrimes {
+ public:
+  SmallPrimes() {
+    std::bitset<(1 << 16) / 2> composite;  // bit i stands for 2 i + 1
+    for (std::uint32_t i = 3; i < 1 << 16; i += 2) {
+      if (composite[i / 2]) continue;
+      primes_[count_++] = static_cast<std::uint16_t>(i);
+      for (std::uint32_t j = i * i; j < 1 << 16; j += 2 * i)
+        composite[j / 2] = true;
+    }
+  }
+  const std::uint16_t* begin() const { return primes_.data(); }
+  const std::uint16_t* end() const { return primes_.data() + count_; }
+
+ private:
+  std::array<std::uint16_t, 6541> primes_{};
+  int count_ = 0;
+};
+
+// Knuth and Schroeppel's choice of k: the one whose kN has the most small
+// primes as quadratic residues, weighed against the larger values of Q.
+std::uint32_t ChooseMultiplier(const Number& n, const SmallPrimes& primes) {
+  constexpr std::uint32_t kCandidates[] = {1,  3,  5,  7,  11, 13, 15, 17, 19, 21, 23,
+                                           29, 31, 33, 35, 37, 39, 41, 43, 47, 51, 53,
+                                           55, 57, 59, 61, 65, 67, 69, 71, 73};
+  const double ln2 = std::log(2.0);
+  std::uint32_t best = 1;
+  double bestScore = -1e9;
+  for (const std::uint32_t k : kCandidates) {
+    double score = -0.5 * std::log(static_cast<double>(k));
+    switch (k * Remainder(n, 8) % 8) {
+      case 1:
+        score += 2 * ln2;
+        break;
+      case 5:
+        score += ln2;
+        break;
+      default:
+        score += 0.5 * ln2;
+    }
+    for (const std::uint32_t p : primes) {
+      if (p > 1000) break;
+      const double weight = std::log(static_cast<double>(p));
+      if (k % p == 0) {
+        score += weight / p;
+      } else if (PowerModulo(std::uint64_t{k} * Remainder(n, p), (p - 1) / 2, p) == 1) {
+        score += 2 * weight / (p - 1);
+      }
+    }
+    if (score > bestScore) {
+      bestScore = score;
+      best = k;
+    }
+  }
+  return best;
+}
+
+// A sieve's finding: Y and the A of its polynomial, with v = (Y^2 - kN) / A
+// smooth over the factor base (large == 1) or smooth but for one prime.
+struct Finding {
+  Compact y;
+  std::uint32_t large = 1;
+  std::uint16_t a = 0;
+};
+
+// A relation: a smooth finding, or two findings with the same large prime.
+struct Relation {
+  std::int16_t first = -1;
+  std::int16_t second = -1;
+};
+
+class Sieve {
+ public:
+  Sieve(const Number& n, const std::atomic<bool>* cancel) : n_(n), cancel_(cancel) {}
+
+  Outcome Run(Number& factor) {
+    if (!BuildFactorBase(factor)) return Outcome::Found;
+    while (relationCount_ < primeCount_ + kExcess) {
+      if (!NewA()) return Outcome::GaveUp;
+      const int polynomials = 1 << (aFactors_ - 1);
+      for (int g = 0; g < polynomials && relationCount_ < primeCount_ + kExcess; ++g) {
+        if (g > 0) NextB(g);
+        SievePolynomial();
+        Scan();
+        if (Cancelled()) return Outcome::Cancelled;
+      }
+    }
+    return Combine(factor) ? Outcome::Found : Outcome::GaveUp;
+  }
+
+ private:
+  // The factor base: -1, 2, then the odd primes p with kN a square mod p
+  // (or dividing k). False when a prime of the base divides n: that prime
+  // is the factor.
+  bool BuildFactorBase(Number& factor) {
+    const int digits = wide::DecimalLength(n_);
+    const Parameters* chosen = &kParameters[0];
+    for (const Parameters& p : kParameters)
+      if (p.digits <= digits) chosen = &p;
+    half_ = chosen->half;
+    const SmallPrimes primes;
+    k_ = ChooseMultiplier(n_, primes);
+    kn_ = wide::MultiplySmall(n_, k_);
+    prime_[0] = 1;
+    prime_[1] = 2;
+    primeCount_ = 2;
+    for (const std::uint32_t p : primes) {
+      if (primeCount_ == chosen->primes) break;
+      const std::uint32_t residue = Remainder(kn_, p);
+      if (residue == 0 && Remainder(n_, p) == 0) {
+        factor = wide::FromSmall(p);
+        return false;
+      }
+      if (residue != 0 && PowerModulo(residue, (p - 1) / 2, p) != 1) continue;
+      prime_[primeCount_] = p;
+      root_[primeCount_] = SquareRootModulo(residue, p);
+      logarithm_[primeCount_] = static_cast<std::uint8_t>(std::lround(std::log2(p)));
+      ++primeCount_;
+    }
+    // The smallest primes cost the most sieving for the least information;
+    // they are left out and made up for in the threshold.
+    double skipped = 1.0;  // the mean share of 2
+    firstSieved_ = 2;
+    while (firstSieved_ < primeCount_ && prime_[firstSieved_] < 30) {
+      skipped += 2 * std::log2(prime_[firstSieved_]) / (prime_[firstSieved_] - 1);
+      ++firstSieved_;
+    }
+    // A position is a candidate when the logarithms sieved there leave at
+    // most a large prime of the value unexplained (the largest value, less
+    // a little for the roundings).
+    largeBound_ = prime_[primeCount_ - 1] * 64U;
+    const double valueBits = std::log2(half_) + Bits(kn_) / 2 - 0.5;
+    threshold_ =
+        std::clamp(static_cast<int>(valueBits - skipped - std::log2(largeBound_) - 2), 1, 127);
+    return true;
+  }
+
+  static double Bits(const Number& x) {
+    double value = 0;
+    for (int i = x.size - 1; i >= 0 && i >= x.size - 3; --i)
+      value = value * Number::Base + x.limbs[i];
+    return std::log2(value) + std::max(0, x.size - 3) * std::log2(double{Number::Base});
+  }
+
+  bool Cancelled() const { return cancel_ != nullptr && cancel_->load(std::memory_order_relaxed); }
+
+  std::uint32_t Random() {
+    seed_ = seed_ * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<std::uint32_t>(seed_ >> 33);
+  }
+
+  // A new A, the product of aFactors_ primes of the base near
+  // sqrt(2 kN) / half in all, never the same set twice; then its B_l and
+  // the first polynomial's roots.
+  bool NewA() {
+    const double target = (Bits(kn_) + 1) / 2 - std::log2(half_);
+    // Primes of about 2^11 leave many sets to choose from, and the small
+    // primes, which carry the sieve, out of A.
+    const double wanted = std::min(11.0, std::log2(prime_[primeCount_ - 1]) - 1);
+    aFactors_ = std::clamp(static_cast<int>(std::lround(target / wanted)), 2, kMostAFactors);
+    const double each = target / aFactors_;
+    int low = firstSieved_;
+    while (low < primeCount_ - 1 && std::log2(prime_[low]) < each - 0.5)
+      ++low;
+    int high = low;
+    while (high < primeCount_ - 1 && std::log2(prime_[high]) < each + 0.5)
+      ++high;
+    while (high - low < 2 * aFactors_ + 8 && (low > firstSieved_ || high < primeCount_ - 1)) {
+      low = std::max(firstSieved_, low - 1);
+      high = std::min(primeCount_ - 1, high + 1);
+    }
+    if (aCount_ == kMostA) return false;
+    for (int attempt = 0; attempt < 200; ++attempt) {
+      std::array<std::uint16_t, kMostAFactors> chosen{};
+      double bits = 0;
+      bool distinct = true;
+      for (int l = 0; l + 1 < aFactors_; ++l) {
+        chosen[l] = static_cast<std::uint16_t>(low + Random() % (high - low));
+        for (int m = 0; m < l; ++m)
+          distinct = distinct && chosen[m] != chosen[l];
+        distinct = distinct && root_[chosen[l]] != 0;
+        bits += std::log2(prime_[chosen[l]]);
+      }
+      // The last prime brings the product nearest the target.
+      const double rest = std::exp2(target - bits);
+      int last = -1;
+      for (int i = firstSieved_; i < primeCount_; ++i) {
+        if (root_[i] == 0 || std::find(chosen.begin(), chosen.begin() + aFactors_ - 1, i) !=
+                                 chosen.begin() + aFactors_ - 1) {
+          continue;
+        }
+        if (last < 0 || std::abs(prime_[i] - rest) < std::abs(prime_[last] - rest)) last = i;
+      }
+      if (!distinct || last < 0) continue;
+      chosen[aFactors_ - 1] = static_cast<std::uint16_t>(last);
+      std::sort(chosen.begin(), chosen.begin() + aFactors_);
+      bool used = false;
+      for (int a = 0; a < aCount_ && !used; ++a)
+        used = usedA_[a] == chosen;
+      if (used) continue;
+      usedA_[aCount_++] = chosen;
+      StartPolynomials();
+      return true;
+    }
+    return false;
+  }
+
+  Number ProductOfA(int a) const {
+    Number product = wide::FromSmall(1);
+    for (int l = 0; l < kMostAFactors && usedA_[a][l] != 0; ++l)
+      product = wide::MultiplySmall(product, prime_[usedA_[a][l]]);
+    return product;
+  }
+
+  void StartPolynomials() {
+    const auto& chosen = usedA_[aCount_ - 1];
+    a_ = ProductOfA(aCount_ - 1);
+    isAFactor_.fill(false);
+    b_ = Signed{};
+    for (int l = 0; l < aFactors_; ++l) {
+      const std::uint32_t q = prime_[chosen[l]];
+      isAFactor_[chosen[l]] = true;
+      const Number cofactor = wide::DivideSmall(a_, q);
+      std::uint64_t gamma =
+          std::uint64_t{root_[chosen[l]]} * InverseModulo(Remainder(cofactor, q), q) % q;
+      if (gamma > q / 2) gamma = q - gamma;
+      bl_[l] = wide::MultiplySmall(cofactor, static_cast<std::uint32_t>(gamma));
+      b_.magnitude = wide::Add(b_.magnitude, bl_[l]);
+    }
+    for (int i = firstSieved_; i < primeCount_; ++i) {
+      if (isAFactor_[i]) continue;
+      const std::uint32_t p = prime_[i];
+      const std::uint64_t inverse = InverseModulo(Remainder(a_, p), p);
+      for (int l = 0; l < aFactors_; ++l)
+        delta_[l][i] = static_cast<std::uint32_t>(2 * Remainder(bl_[l], p) * inverse % p);
+      const std::uint64_t b = Remainder(b_.magnitude, p);
+      const std::uint64_t shift = half_ % p;
+      first_[i] = static_cast<std::uint32_t>((inverse * (root_[i] + p - b) + shift) % p);
+      second_[i] = static_cast<std::uint32_t>((inverse * (2 * p - root_[i] - b) + shift) % p);
+    }
+  }
+
+  // The next B in Gray-code order flips the sign of one B_l, and moves
+  // every root by the same precomputed step.
+  void NextB(int g) {
+    const int l = __builtin_ctz(static_cast<unsigned>(g)) + 1;
+    const bool minus = (((g ^ (g >> 1)) >> (l - 1)) & 1) != 0;
+    const Signed twice{wide::MultiplySmall(bl_[l], 2), minus};
+    b_ = Add(b_, twice);
+    for (int i = firstSieved_; i < primeCount_; ++i) {
+      if (isAFactor_[i]) continue;
+      const std::uint32_t p = prime_[i];
+      const std::uint32_t step = minus ? delta_[l][i] : p - delta_[l][i];
+      first_[i] = first_[i] + step >= p ? first_[i] + step - p : first_[i] + step;
+      second_[i] = second_[i] + step >= p ? second_[i] + step - p : second_[i] + step;
+    }
+  }
+
+  void SievePolynomial() {
+    const int length = 2 * half_;
+    // Starting every position at 128 - threshold puts the candidates
+    // exactly where the top bit of a byte is set.
+    std::fill_n(sieve_.begin(), length, static_cast<std::uint8_t>(128 - threshold_));
+    for (int i = firstSieved_; i < primeCount_; ++i) {
+      if (isAFactor_[i]) continue;
+      const int p = static_cast<int>(prime_[i]);
+      const std::uint8_t logarithm = logarithm_[i];
+      for (int j = static_cast<int>(first_[i]); j < length; j += p)
+        sieve_[j] += logarithm;
+      if (second_[i] == first_[i]) continue;
+      for (int j = static_cast<int>(second_[i]); j < length; j += p)
+        sieve_[j] += logarithm;
+    }
+  }
+
+  void Scan() {
+    const int length = 2 * half_;
+    for (int j = 0; j < length; j += 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, sieve_.data() + j, sizeof word);
+      if ((word & 0x8080808080808080ULL) == 0) continue;
+      for (int b = j; b < j + 8; ++b) {
+        if ((sieve_[b] & 0x80) != 0) Check(b);
+      }
+    }
+  }
+
+  // Y = A x + B for the sieve position j (x = j - half), and whether its v
+  // splits over the base but for a cofactor below the large-prime bound.
+  void Check(int j) {
+    const int x = j - half_;
+    const Signed ax{wide::MultiplySmall(a_, static_cast<std::uint32_t>(std::abs(x))), x < 0};
+    const Signed y = Add(ax, b_);
+    Number v;
+    bool negative = false;
+    if (!Value(y.magnitude, a_, v, negative)) return;
+    while (Remainder(v, 2) == 0)
+      v = wide::DivideSmall(v, 2);
+    for (int i = 2; i < primeCount_ && !IsOne(v); ++i) {
+      const std::uint32_t p = prime_[i];
+      if (i >= firstSieved_ && !isAFactor_[i] && root_[i] != 0) {
+        const auto at = static_cast<std::uint32_t>(j) % p;
+        if (at != first_[i] && at != second_[i]) continue;
+      }
+      std::uint32_t rest = 0;
+      for (Number q = wide::DivideSmall(v, p, &rest); rest == 0; q = wide::DivideSmall(v, p, &rest))
+        v = q;
+    }
+    if (v.size > 2) return;
+    const std::uint64_t cofactor =
+        v.size == 1 ? v.limbs[0] : v.limbs[0] + 1'000'000'000ULL * v.limbs[1];
+    if (cofactor == 1) {
+      Record(y.magnitude, 1);
+    } else if (cofactor < largeBound_ &&
+               cofactor < std::uint64_t{prime_[primeCount_ - 1]} * prime_[primeCount_ - 1]) {
+      Record(y.magnitude, static_cast<std::uint32_t>(cofactor));
+    }
+  }
+
+  // v = (Y^2 - kN) / A, which divides exactly, as magnitude and sign.
+  bool Value(const Number& y, const Number& a, Number& v, bool& negative) const {
+    const Number square = wide::Multiply(y, y);
+    negative = wide::Compare(square, kn_) < 0;
+    const Number difference = negative ? wide::Subtract(kn_, square) : wide::Subtract(square, kn_);
+    Number rest;
+    v = wide::Divide(difference, a, &rest);
+    return wide::IsZero(rest) && !wide::IsZero(v);
+  }
+
+  void Record(const Number& y, std::uint32_t large) {
+    if (y.size > static_cast<int>(Compact{}.limbs.size())) return;
+    if (findingCount_ == kMostFindings || relationCount_ == kMostRelations) return;
+    Finding finding{Compacted(y), large, static_cast<std::uint16_t>(aCount_ - 1)};
+    if (large == 1) {
+      findings_[findingCount_] = finding;
+      relations_[relationCount_++] = {static_cast<std::int16_t>(findingCount_++), -1};
+      return;
+    }
+    // Open addressing on the large prime: a second finding with the same
+    // one makes a relation, a first one waits.
+    std::uint32_t slot = (large * 2654435761U) >> (32 - 14);
+    while (hash_[slot] != 0) {
+      const int other = hash_[slot] - 1;
+      if (findings_[other].large == large) {
+        findings_[findingCount_] = finding;
+        relations_[relationCount_++] = {static_cast<std::int16_t>(other),
+                                        static_cast<std::int16_t>(findingCount_++)};
+        return;
+      }
+      slot = (slot + 1) % kHashSlots;
+    }
+    if (findingCount_ >= kHashSlots / 2) return;  // keep the table sparse
+    findings_[findingCount_] = finding;
+    hash_[slot] = static_cast<std::uint16_t>(++findingCount_);
+  }
+
+  // Hands every prime factor of A * v of a finding, with multiplicity, to
+  // `use` as an index into the base (0 for the sign); the large prime is
+  // left out.
+  template <typename Use>
+  void Factorize(const Finding& finding, Use&& use) const {
+    const Number a = ProductOfA(finding.a);
+    Number v;
+    bool negative = false;
+    Value(Expanded(finding.y), a, v, negative);
+    if (negative) use(0);
+    v = wide::DivideSmall(v, finding.large);
+    for (int l = 0; l < kMostAFactors && usedA_[finding.a][l] != 0; ++l)
+      use(usedA_[finding.a][l]);
+    for (int i = 1; i < primeCount_ && !IsOne(v); ++i) {
+      std::uint32_t rest = 0;
+      for (Number q = wide::DivideSmall(v, prime_[i], &rest); rest == 0;
+           q = wide::DivideSmall(v, prime_[i], &rest)) {
+        v = q;
+        use(i);
+      }
+    }
+  }
+
+  template <typename Use>
+  void FactorizeRelation(const Relation& relation, Use&& use) const {
+    Factorize(findings_[relation.first], use);
+    if (relation.second >= 0) Factorize(findings_[relation.second], use);
+  }
+
+  // Gaussian elimination over GF(2) with the primes as rows and the
+  // relations as columns; every column without a pivot gives a set of
+  // relations whose product is a square.
+  bool Combine(Number& factor) {
+    for (int i = 0; i < primeCount_; ++i)
+      rows_[i].fill(0);
+    for (int r = 0; r < relationCount_; ++r) {
+      FactorizeRelation(relations_[r],
+                        [&](int i) { rows_[i][r / 64] ^= std::uint64_t{1} << (r % 64); });
+    }
+    std::array<std::int16_t, kMostPrimes> pivotColumn{};
+    int rank = 0;
+    for (int c = 0; c < relationCount_ && rank < primeCount_; ++c) {
+      const std::uint64_t bit = std::uint64_t{1} << (c % 64);
+      int pivot = rank;
+      while (pivot < primeCount_ && (rows_[pivot][c / 64] & bit) == 0)
+        ++pivot;
+      if (pivot == primeCount_) continue;
+      std::swap(rows_[pivot], rows_[rank]);
+      for (int i = 0; i < primeCount_; ++i) {
+        if (i == rank || (rows_[i][c / 64] & bit) == 0) continue;
+        for (int w = 0; w < kWords; ++w)
+          rows_[i][w] ^= rows_[rank][w];
+      }
+      pivotColumn[rank++] = static_cast<std::int16_t>(c);
+      if (Cancelled()) return false;
+    }
+    std::array<bool, kMostRelations> pivotal{};
+    for (int k = 0; k < rank; ++k)
+      pivotal[pivotColumn[k]] = true;
+    for (int free = 0; free < relationCount_; ++free) {
+      if (pivotal[free]) continue;
+      std::array<bool, kMostRelations> chosen{};
+      chosen[free] = true;
+      for (int k = 0; k < rank; ++k)
+        chosen[pivotColumn[k]] = (rows_[k][free / 64] >> (free % 64) & 1) != 0;
+      if (Split(chosen, factor)) return true;
+      if (Cancelled()) return false;
+    }
+    return false;
+  }
+
+  bool Split(const std::array<bool, kMostRelations>& chosen, Number& factor) {
+    std::array<std::uint16_t, kMostPrimes> exponent{};
+    Number x = wide::FromSmall(1);
+    Number z = wide::FromSmall(1);
+    for (int r = 0; r < relationCount_; ++r) {
+      if (!chosen[r]) continue;
+      const Relation& relation = relations_[r];
+      x = MultiplyModulo(x, Expanded(findings_[relation.first].y), n_);
+      if (relation.second >= 0) {
+        x = MultiplyModulo(x, Expanded(findings_[relation.second].y), n_);
+        z = MultiplyModulo(z, wide::FromSmall(findings_[relation.first].large), n_);
+      }
+      FactorizeRelation(relation, [&](int i) { ++exponent[i]; });
+    }
+    for (int i = 1; i < primeCount_; ++i) {
+      if (exponent[i] % 2 != 0) return false;  // not a square: a fault
+      for (int e = 0; e < exponent[i] / 2; ++e) {
+        z = wide::MultiplySmall(z, prime_[i]);
+        if (wide::Compare(z, n_) >= 0) wide::Divide(z, n_, &z);
+      }
+    }
+    const Number difference =
+        wide::Compare(x, z) >= 0 ? wide::Subtract(x, z) : wide::Subtract(z, x);
+    const Number divisor = Gcd(n_, difference);
+    if (IsOne(divisor) || wide::Compare(divisor, n_) == 0) return false;
+    factor = divisor;
+    return true;
+  }
+
+  Number n_;
+  const std::atomic<bool>* cancel_;
+  std::uint32_t k_ = 1;
+  Number kn_;
+  int half_ = 0;
+  int threshold_ = 0;
+  std::uint32_t largeBound_ = 0;
+  std::uint64_t seed_ = 0x9e3779b97f4a7c15ULL;
+
+  int primeCount_ = 0;
+  int firstSieved_ = 2;
+  std::array<std::uint32_t, kMostPrimes> prime_{};
+  std::array<std::uint32_t, kMostPrimes> root_{};  // sqrt(kN) mod p; 0 where p divides k
+  std::array<std::uint8_t, kMostPrimes> logarithm_{};
+
+  // The current A and B, the roots of the current polynomial as sieve
+  // positions, and the steps between the roots of successive B.
+  int aFactors_ = 0;
+  Number a_;
+  Signed b_;
+  std::array<Number, kMostAFactors> bl_{};
+  std::array<bool, kMostPrimes> isAFactor_{};
+  std::array<std::uint32_t, kMostPrimes> first_{};
+  std::array<std::uint32_t, kMostPrimes> second_{};
+  std::array<std::array<std::uint32_t, kMostPrimes>, kMostAFactors> delta_{};
+  std::array<std::array<std::uint16_t, kMostAFactors>, kMostA> usedA_{};
+  int aCount_ = 0;
+
+  std::array<std::uint8_t, kLongestInterval> sieve_{};
+
+  std::array<Finding, kMostFindings> findings_{};
+  int findingCount_ = 0;
+  std::array<std::uint16_t, kHashSlots> hash_{};
+  std::array<Relation, kMostRelations> relations_{};
+  int relationCount_ = 0;
+
+  std::array<std::array<std::uint64_t, kWords>, kMostPrimes> rows_{};
+};
+
+}  // namespace
+
+Outcome FindFactor(const Number& n, Number& factor, const std::atomic<bool>* cancel) {
+  Sieve sieve(n, cancel);
+  return sieve.Run(factor);
+}
+
+}  // namespace sieve

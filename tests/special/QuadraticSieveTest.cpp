@@ -1,0 +1,92 @@
+// The quadratic sieve on its own: every factor it reports must divide the
+// number (checked with GMP), for numbers of every size it takes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "QuadraticSieve.h"
+#include "support/Gmp.h"
+#include "support/RandomDigits.h"
+#include "support/Records.h"
+
+namespace {
+
+std::string PrimeOfLength(RandomDigits& random, int digits) {
+  Gmp p(random.OfLength(digits));
+  mpz_nextprime(p.get(), p.get());
+  return p.str();
+}
+
+std::string ProductOf(const std::vector<std::string>& factors) {
+  Gmp product("1");
+  for (const std::string& f : factors)
+    mpz_mul(product.get(), product.get(), Gmp(f).get());
+  return product.str();
+}
+
+// Runs the sieve on n and checks that a reported factor is a proper divisor.
+void ExpectSplit(const std::string& n) {
+  SCOPED_TRACE(n);
+  wide::Number factor;
+  ASSERT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), factor, nullptr), sieve::Outcome::Found);
+  const Gmp f(Text(wide::ToRecord(factor)));
+  const Gmp whole(n);
+  EXPECT_GT(mpz_cmp_ui(f.get(), 1), 0);
+  EXPECT_LT(mpz_cmp(f.get(), whole.get()), 0);
+  EXPECT_NE(mpz_divisible_p(whole.get(), f.get()), 0) << Text(wide::ToRecord(factor));
+}
+
+TEST(QuadraticSieve, SplitsTwoPrimesOfEqualSize) {
+  RandomDigits random(2024);
+  for (const int digits : {10, 11, 13, 15, 17, 19, 21, 22}) {
+    ExpectSplit(ProductOf({PrimeOfLength(random, digits), PrimeOfLength(random, digits)}));
+  }
+}
+
+TEST(QuadraticSieve, SplitsProductsOfSeveralPrimesAndSquares) {
+  RandomDigits random(77);
+  const std::vector<std::vector<int>> shapes = {
+      {7, 7, 8}, {9, 10, 11}, {6, 6, 6, 6}, {12, 12, 0}, {8, 14, 14}};
+  for (const auto& shape : shapes) {
+    std::vector<std::string> primes;
+    for (const int digits : shape) {
+      // 0 repeats the previous prime: a square times another prime.
+      primes.push_back(digits == 0 ? primes.front() : PrimeOfLength(random, digits));
+    }
+    ExpectSplit(ProductOf(primes));
+  }
+}
+
+// A number with a prime of the factor base in it: that prime is a factor,
+// found while the base is built.
+TEST(QuadraticSieve, ReportsAPrimeOfTheBase) {
+  RandomDigits random(5);
+  for (const char* small : {"3", "13", "211"}) {
+    ExpectSplit(ProductOf({small, PrimeOfLength(random, 24)}));
+  }
+}
+
+TEST(QuadraticSieve, StopsWhenCancelled) {
+  RandomDigits random(60);
+  const std::string n = ProductOf({PrimeOfLength(random, 30), PrimeOfLength(random, 30)});
+  wide::Number factor;
+  std::atomic<bool> cancel{true};
+  EXPECT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), factor, &cancel),
+            sieve::Outcome::Cancelled);
+
+  cancel = false;
+  std::thread stopper([&cancel] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    cancel = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), factor, &cancel),
+            sieve::Outcome::Cancelled);
+  stopper.join();
+  // Generous for sanitized builds; the benchmark measures the real delay.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+}  // namespace

@@ -134,6 +134,8 @@ auto WithMontgomery(const Natural& n, Job&& job) {
   if (limbs <= 12) return job(modular::Montgomery<12>(n));
   if (limbs <= 16) return job(modular::Montgomery<16>(n));
   if (limbs <= 20) return job(modular::Montgomery<20>(n));
+  if (limbs <= 23) return job(modular::Montgomery<23>(n));
+  if (limbs <= 26) return job(modular::Montgomery<26>(n));  // 10^500 has 1661 bits
   return job(modular::Montgomery<modular::Limbs>(n));
 }
 

@@ -27,9 +27,14 @@ void CheckModulus(const std::string& m, RandomDigits& random) {
   const modular::Montgomery<N> mod(FromText(m));
   const Gmp gm(m);
   for (int i = 0; i < 20; ++i) {
-    Gmp a(random.OfLength(random.Between(1, static_cast<int>(m.size())))), b(random.OfLength(5));
+    const int size = static_cast<int>(m.size());
+    Gmp a(random.OfLength(random.Between(1, size))), b(random.OfLength(random.Between(1, size)));
     mpz_mod(a.get(), a.get(), gm.get());
     mpz_mod(b.get(), b.get(), gm.get());
+    if (i == 0) {  // the largest residues stress every carry
+      mpz_sub_ui(a.get(), gm.get(), 1);
+      mpz_sub_ui(b.get(), gm.get(), 1);
+    }
     const auto ra = mod.Enter(FromText(a.str()));
     const auto rb = mod.Enter(FromText(b.str()));
     SCOPED_TRACE(m + ": " + a.str() + ", " + b.str());
@@ -63,6 +68,9 @@ TEST(Montgomery, AgreesWithGmpForEveryModulusSize) {
     if (digits <= 19) CheckModulus<1>(m, random);
     if (digits <= 38) CheckModulus<2>(m, random);
     if (digits <= 57) CheckModulus<3>(m, random);
+    if (digits <= 77) CheckModulus<4>(m, random);
+    if (digits <= 154) CheckModulus<8>(m, random);
+    CheckModulus<26>(m, random);  // 10^500 has 1661 bits
   }
   // All ones in binary: 2^(64 k) - 1 is odd and stresses every carry.
   CheckModulus<2>("340282366920938463463374607431768211455", random);

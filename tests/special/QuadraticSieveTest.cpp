@@ -45,6 +45,16 @@ TEST(QuadraticSieve, SplitsTwoPrimesOfEqualSize) {
   }
 }
 
+TEST(QuadraticSieve, SplitsRandomProductsOfTwoPrimes) {
+  RandomDigits random(36);
+  for (int i = 0; i < 24; ++i) {
+    const int digits = random.Between(20, 36);
+    const int smaller = random.Between(7, digits / 2);
+    ExpectSplit(
+        ProductOf({PrimeOfLength(random, smaller), PrimeOfLength(random, digits - smaller)}));
+  }
+}
+
 TEST(QuadraticSieve, SplitsProductsOfSeveralPrimesAndSquares) {
   RandomDigits random(77);
   const std::vector<std::vector<int>> shapes = {

@@ -28,9 +28,9 @@ void Factor(benchmark::State& state, const std::string& number) {
                  " prime factors");
 }
 
-// How long a search takes to stop once asked, at moments from 5 ms to about
-// 300 ms into it; the time of each iteration is that delay, and the worst
-// one is reported too.
+// How long a search takes to stop once asked, at eight moments from 5 ms to
+// about `range(0)` ms into it; the time of each iteration is that delay, and
+// the worst one is reported too.
 void CancelLatency(benchmark::State& state, const std::string& number) {
   const TBigNumber n = RecordOf(number);
   double worst = 0;
@@ -41,7 +41,7 @@ void CancelLatency(benchmark::State& state, const std::string& number) {
       FactorIntoPrimes(
           n, [](const TBigNumber&) {}, &cancel);
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(5 + 41 * (round++ % 8)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 + state.range(0) * (round++ % 8) / 7));
     const auto asked = std::chrono::steady_clock::now();
     cancel = true;
     worker.join();
@@ -61,6 +61,9 @@ const char* const kHard500 =
     "234813689542229824486302733082673778382336484918200631825283947980285599932346581544872"
     "90745113403345544051362146566217663894721762807833112566365879773";
 
+// A product of two primes of 30 digits, for the quadratic sieve.
+const char* const kSieved60 = "441790489883259909730229567844433782055471784864607076850293";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,6 +80,14 @@ int main(int argc, char** argv) {
         ->ReportAggregatesOnly(true);
   }
   benchmark::RegisterBenchmark("cancel-latency-500-digits", CancelLatency, std::string(kHard500))
+      ->Arg(287)
+      ->UseManualTime()
+      ->Iterations(16)
+      ->Unit(benchmark::kMillisecond);
+  // In the sieve: over its collecting of relations and, late, its linear
+  // algebra and square roots.
+  benchmark::RegisterBenchmark("cancel-latency-60-digits", CancelLatency, std::string(kSieved60))
+      ->Arg(4000)
       ->UseManualTime()
       ->Iterations(16)
       ->Unit(benchmark::kMillisecond);

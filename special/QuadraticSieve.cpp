@@ -25,17 +25,18 @@ namespace {
 
 using wide::Number;
 
-constexpr int kMostPrimes = 1400;
+constexpr int kMostPrimes = 1800;
 // Relations beyond the primes: each surplus one gives one more square, and
 // each square splits n with a chance of one half at least.
 constexpr int kExcess = 48;
 constexpr int kMostRelations = kMostPrimes + 64;
 constexpr int kWords = (kMostRelations + 63) / 64;
-constexpr int kMostAFactors = 12;
-constexpr int kMostA = 4096;
-constexpr int kMostFindings = 8192;
-constexpr int kLongestInterval = 1 << 16;
-constexpr int kHashSlots = 1 << 14;
+constexpr int kMostAFactors = 10;
+constexpr int kMostA = 3072;
+constexpr int kMostFindings = 16384;
+constexpr int kLongestInterval = 1 << 15;
+constexpr int kHashBits = 15;
+constexpr int kHashSlots = 1 << kHashBits;
 
 // Factor base size and half the sieve interval, by the number's digits.
 struct Parameters {
@@ -43,32 +44,10 @@ struct Parameters {
   int primes;
   int half;
 };
-constexpr Parameters kParameters[] = {{20, 60, 8192},    {24, 90, 8192},   {28, 130, 8192},
-                                      {32, 180, 8192},   {36, 260, 8192},  {40, 350, 8192},
-                                      {44, 550, 16384},  {48, 900, 16384}, {52, 1200, 16384},
-                                      {56, 1400, 16384}, {60, 1400, 16384}};
-
-// A stored value of at most seven limbs of nine digits: Y, below n.
-struct Compact {
-  std::array<std::uint32_t, 7> limbs{};
-  int size = 0;
-};
-
-Compact Compacted(const Number& x) {
-  Compact c;
-  c.size = x.size;
-  for (int i = 0; i < x.size; ++i)
-    c.limbs[i] = x.limbs[i];
-  return c;
-}
-
-Number Expanded(const Compact& c) {
-  Number x;
-  x.size = c.size;
-  for (int i = 0; i < c.size; ++i)
-    x.limbs[i] = c.limbs[i];
-  return x;
-}
+constexpr Parameters kParameters[] = {{20, 60, 8192},    {24, 90, 8192},    {28, 130, 8192},
+                                      {32, 180, 8192},   {36, 260, 8192},   {40, 350, 8192},
+                                      {44, 550, 16384},  {48, 1100, 16384}, {52, 1400, 16384},
+                                      {56, 1600, 16384}, {60, 1800, 16384}};
 
 struct Signed {
   Number magnitude;
@@ -217,12 +196,15 @@ std::uint32_t ChooseMultiplier(const Number& n, const SmallPrimes& primes) {
   return best;
 }
 
-// A sieve's finding: Y and the A of its polynomial, with v = (Y^2 - kN) / A
-// smooth over the factor base (large == 1) or smooth but for one prime.
+// A sieve's finding: the polynomial (its A and the signs of its B, as a
+// Gray code) and x, with v = (Y^2 - kN) / A for Y = A x + B smooth over the
+// factor base (large == 1) or smooth but for one prime. Y is rebuilt when
+// needed, which keeps a finding at twelve bytes.
 struct Finding {
-  Compact y;
+  std::int32_t x = 0;
   std::uint32_t large = 1;
   std::uint16_t a = 0;
+  std::uint16_t gray = 0;
 };
 
 // A relation: a smooth finding, or two findings with the same large prime.
@@ -374,19 +356,44 @@ class Sieve {
     return product;
   }
 
+  // The B_l of the A numbered a: B_l = (A / q_l) gamma_l, with gamma_l the
+  // smaller root of (A / q_l)^2 gamma^2 = kN mod q_l, so that every sum
+  // B = B_0 +- B_1 +- ... satisfies B^2 = kN mod A. Returns how many.
+  int PartsOfB(int a, const Number& product, std::array<Number, kMostAFactors>& parts) const {
+    int count = 0;
+    for (; count < kMostAFactors && usedA_[a][count] != 0; ++count) {
+      const int index = usedA_[a][count];
+      const std::uint32_t q = prime_[index];
+      const Number cofactor = wide::DivideSmall(product, q);
+      std::uint64_t gamma =
+          std::uint64_t{root_[index]} * InverseModulo(Remainder(cofactor, q), q) % q;
+      if (gamma > q / 2) gamma = q - gamma;
+      parts[count] = wide::MultiplySmall(cofactor, static_cast<std::uint32_t>(gamma));
+    }
+    return count;
+  }
+
+  // |Y| = |A x + B| of a finding.
+  Number YOf(const Finding& finding) const {
+    const Number a = ProductOfA(finding.a);
+    std::array<Number, kMostAFactors> parts;
+    const int count = PartsOfB(finding.a, a, parts);
+    Signed y{wide::MultiplySmall(a, static_cast<std::uint32_t>(std::abs(finding.x))),
+             finding.x < 0};
+    for (int l = 0; l < count; ++l)
+      y = Add(y, Signed{parts[l], l > 0 && ((finding.gray >> (l - 1)) & 1) != 0});
+    return y.magnitude;
+  }
+
   void StartPolynomials() {
     const auto& chosen = usedA_[aCount_ - 1];
     a_ = ProductOfA(aCount_ - 1);
+    PartsOfB(aCount_ - 1, a_, bl_);
     isAFactor_.fill(false);
     b_ = Signed{};
+    gray_ = 0;
     for (int l = 0; l < aFactors_; ++l) {
-      const std::uint32_t q = prime_[chosen[l]];
       isAFactor_[chosen[l]] = true;
-      const Number cofactor = wide::DivideSmall(a_, q);
-      std::uint64_t gamma =
-          std::uint64_t{root_[chosen[l]]} * InverseModulo(Remainder(cofactor, q), q) % q;
-      if (gamma > q / 2) gamma = q - gamma;
-      bl_[l] = wide::MultiplySmall(cofactor, static_cast<std::uint32_t>(gamma));
       b_.magnitude = wide::Add(b_.magnitude, bl_[l]);
     }
     for (int i = firstSieved_; i < primeCount_; ++i) {
@@ -394,7 +401,7 @@ class Sieve {
       const std::uint32_t p = prime_[i];
       const std::uint64_t inverse = InverseModulo(Remainder(a_, p), p);
       for (int l = 0; l < aFactors_; ++l)
-        delta_[l][i] = static_cast<std::uint32_t>(2 * Remainder(bl_[l], p) * inverse % p);
+        delta_[l][i] = static_cast<std::uint16_t>(2 * Remainder(bl_[l], p) * inverse % p);
       const std::uint64_t b = Remainder(b_.magnitude, p);
       const std::uint64_t shift = half_ % p;
       first_[i] = static_cast<std::uint32_t>((inverse * (root_[i] + p - b) + shift) % p);
@@ -406,7 +413,8 @@ class Sieve {
   // every root by the same precomputed step.
   void NextB(int g) {
     const int l = __builtin_ctz(static_cast<unsigned>(g)) + 1;
-    const bool minus = (((g ^ (g >> 1)) >> (l - 1)) & 1) != 0;
+    gray_ = static_cast<std::uint16_t>(g ^ (g >> 1));
+    const bool minus = ((gray_ >> (l - 1)) & 1) != 0;
     const Signed twice{wide::MultiplySmall(bl_[l], 2), minus};
     b_ = Add(b_, twice);
     for (int i = firstSieved_; i < primeCount_; ++i) {
@@ -456,6 +464,7 @@ class Sieve {
     Number v;
     bool negative = false;
     if (!Value(y.magnitude, a_, v, negative)) return;
+    checkedX_ = x;
     while (Remainder(v, 2) == 0)
       v = wide::DivideSmall(v, 2);
     for (int i = 2; i < primeCount_ && !IsOne(v); ++i) {
@@ -472,10 +481,10 @@ class Sieve {
     const std::uint64_t cofactor =
         v.size == 1 ? v.limbs[0] : v.limbs[0] + 1'000'000'000ULL * v.limbs[1];
     if (cofactor == 1) {
-      Record(y.magnitude, 1);
+      Record(1);
     } else if (cofactor < largeBound_ &&
                cofactor < std::uint64_t{prime_[primeCount_ - 1]} * prime_[primeCount_ - 1]) {
-      Record(y.magnitude, static_cast<std::uint32_t>(cofactor));
+      Record(static_cast<std::uint32_t>(cofactor));
     }
   }
 
@@ -489,10 +498,9 @@ class Sieve {
     return wide::IsZero(rest) && !wide::IsZero(v);
   }
 
-  void Record(const Number& y, std::uint32_t large) {
-    if (y.size > static_cast<int>(Compact{}.limbs.size())) return;
+  void Record(std::uint32_t large) {
     if (findingCount_ == kMostFindings || relationCount_ == kMostRelations) return;
-    Finding finding{Compacted(y), large, static_cast<std::uint16_t>(aCount_ - 1)};
+    const Finding finding{checkedX_, large, static_cast<std::uint16_t>(aCount_ - 1), gray_};
     if (large == 1) {
       findings_[findingCount_] = finding;
       relations_[relationCount_++] = {static_cast<std::int16_t>(findingCount_++), -1};
@@ -500,7 +508,7 @@ class Sieve {
     }
     // Open addressing on the large prime: a second finding with the same
     // one makes a relation, a first one waits.
-    std::uint32_t slot = (large * 2654435761U) >> (32 - 14);
+    std::uint32_t slot = (large * 2654435761U) >> (32 - kHashBits);
     while (hash_[slot] != 0) {
       const int other = hash_[slot] - 1;
       if (findings_[other].large == large) {
@@ -524,7 +532,7 @@ class Sieve {
     const Number a = ProductOfA(finding.a);
     Number v;
     bool negative = false;
-    Value(Expanded(finding.y), a, v, negative);
+    Value(YOf(finding), a, v, negative);
     if (negative) use(0);
     v = wide::DivideSmall(v, finding.large);
     for (int l = 0; l < kMostAFactors && usedA_[finding.a][l] != 0; ++l)
@@ -554,6 +562,7 @@ class Sieve {
     for (int r = 0; r < relationCount_; ++r) {
       FactorizeRelation(relations_[r],
                         [&](int i) { rows_[i][r / 64] ^= std::uint64_t{1} << (r % 64); });
+      if (Cancelled()) return false;
     }
     std::array<std::int16_t, kMostPrimes> pivotColumn{};
     int rank = 0;
@@ -594,12 +603,13 @@ class Sieve {
     for (int r = 0; r < relationCount_; ++r) {
       if (!chosen[r]) continue;
       const Relation& relation = relations_[r];
-      x = MultiplyModulo(x, Expanded(findings_[relation.first].y), n_);
+      x = MultiplyModulo(x, YOf(findings_[relation.first]), n_);
       if (relation.second >= 0) {
-        x = MultiplyModulo(x, Expanded(findings_[relation.second].y), n_);
+        x = MultiplyModulo(x, YOf(findings_[relation.second]), n_);
         z = MultiplyModulo(z, wide::FromSmall(findings_[relation.first].large), n_);
       }
       FactorizeRelation(relation, [&](int i) { ++exponent[i]; });
+      if (Cancelled()) return false;
     }
     for (int i = 1; i < primeCount_; ++i) {
       if (exponent[i] % 2 != 0) return false;  // not a square: a fault
@@ -640,7 +650,9 @@ class Sieve {
   std::array<bool, kMostPrimes> isAFactor_{};
   std::array<std::uint32_t, kMostPrimes> first_{};
   std::array<std::uint32_t, kMostPrimes> second_{};
-  std::array<std::array<std::uint32_t, kMostPrimes>, kMostAFactors> delta_{};
+  std::array<std::array<std::uint16_t, kMostPrimes>, kMostAFactors> delta_{};
+  std::uint16_t gray_ = 0;  // the signs of the current B
+  std::int32_t checkedX_ = 0;
   std::array<std::array<std::uint16_t, kMostAFactors>, kMostA> usedA_{};
   int aCount_ = 0;
 
@@ -654,6 +666,10 @@ class Sieve {
 
   std::array<std::array<std::uint64_t, kWords>, kMostPrimes> rows_{};
 };
+
+// The sieve lives on the stack of the thread that factors; it stays well
+// within the megabyte that one press may use.
+static_assert(sizeof(Sieve) < 900 * 1024);
 
 }  // namespace
 

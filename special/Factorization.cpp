@@ -475,11 +475,10 @@ Search EcmCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint
 
 // Rho finds factors of up to about ten digits quickly while a step is
 // cheap, that is for moduli of one or two limbs; the curves do better on
-// everything else, and the sieve on numbers of 20 digits or more, so that
-// rho only looks for factors of a few digits there.
+// everything else.
 template <typename Mod>
-Search TryRho(const Mod& mod, bool sieved, Natural& factor, const std::atomic<bool>* cancel) {
-  const std::uint64_t steps = sieved ? 1U << 12 : mod.modulus().size <= 2 ? 1U << 17 : 1U << 14;
+Search TryRho(const Mod& mod, Natural& factor, const std::atomic<bool>* cancel) {
+  const std::uint64_t steps = mod.modulus().size <= 2 ? 1U << 17 : 1U << 14;
   if (PollardBrent(mod, 1, steps, factor, cancel)) return Search::Found;
   return Stopped(cancel) ? Search::Cancelled : Search::Failed;
 }
@@ -557,32 +556,36 @@ bool PerfectPowerRoot(const Natural& n, Natural& root) {
 }
 
 // A proper factor of a composite n, or false when cancelled. Numbers of 20
-// to 60 digits go to the quadratic sieve after a short search for small
-// factors; the curves take every other number, and any the sieve gives back.
+// to 60 digits go to the quadratic sieve, from 40 digits after a few curves
+// for small factors; rho and the curves take every other number, and any
+// the sieve gives back.
 bool FindFactor(const Natural& n, Natural& factor, const std::atomic<bool>* cancel) {
   if (PerfectPowerRoot(n, factor)) return true;
   const wide::Number value = modular::ToWide(n);
   const int digits = wide::DecimalLength(value);
-  const bool sieved = digits >= kSievedFrom && digits <= sieve::MostDigits;
-  const Search search = WithMontgomery(n, [&](const auto& mod) {
-    const Search rho = TryRho(mod, sieved, factor, cancel);
-    if (rho != Search::Failed) return rho;
-    if (!sieved) return RunCurves(mod, std::nullopt, factor, cancel);
-    return RunCurves(mod, CurvesBeforeSieve(digits), factor, cancel);
-  });
-  if (search != Search::Failed) return search == Search::Found;
-  wide::Number part;
-  switch (sieve::FindFactor(value, part, cancel)) {
-    case sieve::Outcome::Found:
-      factor = modular::FromWide(part);
-      return true;
-    case sieve::Outcome::Cancelled:
-      return false;
-    case sieve::Outcome::GaveUp:
-      break;
+  if (digits >= kSievedFrom && digits <= sieve::MostDigits) {
+    // These numbers have no factor below 2^16, which leaves rho little to
+    // find sooner than the sieve.
+    if (const int curves = CurvesBeforeSieve(digits); curves > 0) {
+      const Search search = WithMontgomery(
+          n, [&](const auto& mod) { return RunCurves(mod, curves, factor, cancel); });
+      if (search != Search::Failed) return search == Search::Found;
+    }
+    wide::Number part;
+    switch (sieve::FindFactor(value, part, cancel)) {
+      case sieve::Outcome::Found:
+        factor = modular::FromWide(part);
+        return true;
+      case sieve::Outcome::Cancelled:
+        return false;
+      case sieve::Outcome::GaveUp:
+        break;
+    }
   }
   return WithMontgomery(n, [&](const auto& mod) {
-    return RunCurves(mod, std::nullopt, factor, cancel) == Search::Found;
+    Search search = TryRho(mod, factor, cancel);
+    if (search == Search::Failed) search = RunCurves(mod, std::nullopt, factor, cancel);
+    return search == Search::Found;
   });
 }
 

@@ -138,6 +138,22 @@ std::uint32_t SquareRootModulo(std::uint32_t a, std::uint32_t p) {
   return static_cast<std::uint32_t>(r);
 }
 
+// The Jacobi symbol (a / m) for an odd m.
+int Jacobi(std::uint32_t a, std::uint32_t m) {
+  int result = 1;
+  a %= m;
+  while (a != 0) {
+    while (a % 2 == 0) {
+      a /= 2;
+      if (m % 8 == 3 || m % 8 == 5) result = -result;
+    }
+    std::swap(a, m);
+    if (a % 4 == 3 && m % 4 == 3) result = -result;
+    a %= m;
+  }
+  return m == 1 ? result : 0;
+}
+
 // The odd primes below 2^16, enough for every factor base here.
 class SmallPrimes {
  public:
@@ -164,6 +180,11 @@ std::uint32_t ChooseMultiplier(const Number& n, const SmallPrimes& primes) {
   constexpr std::uint32_t kCandidates[] = {1,  3,  5,  7,  11, 13, 15, 17, 19, 21, 23,
                                            29, 31, 33, 35, 37, 39, 41, 43, 47, 51, 53,
                                            55, 57, 59, 61, 65, 67, 69, 71, 73};
+  constexpr int kWeighed = 167;  // the odd primes below 1000
+  std::array<std::uint32_t, kWeighed> residues{};
+  const int count = std::min<int>(kWeighed, static_cast<int>(primes.end() - primes.begin()));
+  for (int i = 0; i < count; ++i)
+    residues[i] = Remainder(n, primes.begin()[i]);
   const double ln2 = std::log(2.0);
   std::uint32_t best = 1;
   double bestScore = -1e9;
@@ -179,12 +200,12 @@ std::uint32_t ChooseMultiplier(const Number& n, const SmallPrimes& primes) {
       default:
         score += 0.5 * ln2;
     }
-    for (const std::uint32_t p : primes) {
-      if (p > 1000) break;
+    for (int i = 0; i < count; ++i) {
+      const std::uint32_t p = primes.begin()[i];
       const double weight = std::log(static_cast<double>(p));
       if (k % p == 0) {
         score += weight / p;
-      } else if (PowerModulo(std::uint64_t{k} * Remainder(n, p), (p - 1) / 2, p) == 1) {
+      } else if (Jacobi(k * residues[i] % p, p) == 1) {
         score += 2 * weight / (p - 1);
       }
     }
@@ -255,7 +276,7 @@ class Sieve {
         factor = wide::FromSmall(p);
         return false;
       }
-      if (residue != 0 && PowerModulo(residue, (p - 1) / 2, p) != 1) continue;
+      if (residue != 0 && Jacobi(residue, p) != 1) continue;
       prime_[primeCount_] = p;
       root_[primeCount_] = SquareRootModulo(residue, p);
       logarithm_[primeCount_] = static_cast<std::uint8_t>(std::lround(std::log2(p)));

@@ -44,7 +44,7 @@ struct Parameters {
   int primes;
   int half;
 };
-constexpr Parameters kParameters[] = {{20, 60, 8192},    {24, 90, 8192},    {28, 130, 8192},
+constexpr Parameters kParameters[] = {{20, 60, 2048},    {24, 70, 4096},    {28, 100, 4096},
                                       {32, 180, 8192},   {36, 260, 8192},   {40, 350, 8192},
                                       {44, 550, 16384},  {48, 1100, 16384}, {52, 1400, 16384},
                                       {56, 1600, 16384}, {60, 1800, 16384}};
@@ -182,9 +182,12 @@ std::uint32_t ChooseMultiplier(const Number& n, const SmallPrimes& primes) {
                                            55, 57, 59, 61, 65, 67, 69, 71, 73};
   constexpr int kWeighed = 167;  // the odd primes below 1000
   std::array<std::uint32_t, kWeighed> residues{};
+  std::array<double, kWeighed> weights{};
   const int count = std::min<int>(kWeighed, static_cast<int>(primes.end() - primes.begin()));
-  for (int i = 0; i < count; ++i)
+  for (int i = 0; i < count; ++i) {
     residues[i] = Remainder(n, primes.begin()[i]);
+    weights[i] = std::log(static_cast<double>(primes.begin()[i]));
+  }
   const double ln2 = std::log(2.0);
   std::uint32_t best = 1;
   double bestScore = -1e9;
@@ -202,11 +205,10 @@ std::uint32_t ChooseMultiplier(const Number& n, const SmallPrimes& primes) {
     }
     for (int i = 0; i < count; ++i) {
       const std::uint32_t p = primes.begin()[i];
-      const double weight = std::log(static_cast<double>(p));
       if (k % p == 0) {
-        score += weight / p;
+        score += weights[i] / p;
       } else if (Jacobi(k * residues[i] % p, p) == 1) {
-        score += 2 * weight / (p - 1);
+        score += 2 * weights[i] / (p - 1);
       }
     }
     if (score > bestScore) {
@@ -222,10 +224,10 @@ std::uint32_t ChooseMultiplier(const Number& n, const SmallPrimes& primes) {
 // factor base (large == 1) or smooth but for one prime. Y is rebuilt when
 // needed, which keeps a finding at twelve bytes.
 struct Finding {
-  std::int32_t x = 0;
-  std::uint32_t large = 1;
-  std::uint16_t a = 0;
-  std::uint16_t gray = 0;
+  std::int32_t x;
+  std::uint32_t large;
+  std::uint16_t a;
+  std::uint16_t gray;
 };
 
 // A relation: a smooth finding, or two findings with the same large prime.
@@ -671,21 +673,23 @@ class Sieve {
   std::array<bool, kMostPrimes> isAFactor_{};
   std::array<std::uint32_t, kMostPrimes> first_{};
   std::array<std::uint32_t, kMostPrimes> second_{};
-  std::array<std::array<std::uint16_t, kMostPrimes>, kMostAFactors> delta_{};
+  // The large tables below are written before they are read, and left
+  // uncleared so that a small number does not pay for clearing them.
+  std::array<std::array<std::uint16_t, kMostPrimes>, kMostAFactors> delta_;
   std::uint16_t gray_ = 0;  // the signs of the current B
   std::int32_t checkedX_ = 0;
-  std::array<std::array<std::uint16_t, kMostAFactors>, kMostA> usedA_{};
+  std::array<std::array<std::uint16_t, kMostAFactors>, kMostA> usedA_;
   int aCount_ = 0;
 
-  std::array<std::uint8_t, kLongestInterval> sieve_{};
+  std::array<std::uint8_t, kLongestInterval> sieve_;
 
-  std::array<Finding, kMostFindings> findings_{};
+  std::array<Finding, kMostFindings> findings_;
   int findingCount_ = 0;
   std::array<std::uint16_t, kHashSlots> hash_{};
   std::array<Relation, kMostRelations> relations_{};
   int relationCount_ = 0;
 
-  std::array<std::array<std::uint64_t, kWords>, kMostPrimes> rows_{};
+  std::array<std::array<std::uint64_t, kWords>, kMostPrimes> rows_;
 };
 
 // The sieve lives on the stack of the thread that factors; it stays well

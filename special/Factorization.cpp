@@ -86,23 +86,6 @@ class PrimeSequence {
   std::uint32_t offset_ = kSegment;
 };
 
-// The Jacobi symbol (a/m) for odd m > 0.
-int Jacobi(std::int64_t a, std::int64_t m) {
-  a %= m;
-  if (a < 0) a += m;
-  int result = 1;
-  while (a != 0) {
-    while (a % 2 == 0) {
-      a /= 2;
-      if (m % 8 == 3 || m % 8 == 5) result = -result;
-    }
-    std::swap(a, m);
-    if (a % 4 == 3 && m % 4 == 3) result = -result;
-    a %= m;
-  }
-  return m == 1 ? result : 0;
-}
-
 // (d / n) for a small odd d (either sign) and a large odd n.
 int JacobiOfSmall(std::int64_t d, const Natural& n) {
   const std::int64_t magnitude = std::llabs(d);
@@ -111,7 +94,8 @@ int JacobiOfSmall(std::int64_t d, const Natural& n) {
   if (d < 0 && nMod4 == 3) sign = -sign;  // (-1 / n)
   // Reciprocity for the odd |d| and n.
   if (magnitude % 4 == 3 && nMod4 == 3) sign = -sign;
-  return sign * Jacobi(static_cast<std::int64_t>(modular::RemainderSmall(n, magnitude)), magnitude);
+  return sign * modular::Jacobi(static_cast<std::int64_t>(modular::RemainderSmall(n, magnitude)),
+                                magnitude);
 }
 
 template <typename Mod>

@@ -179,4 +179,20 @@ Natural Gcd(Natural a, Natural b) {
   return result;
 }
 
+int Jacobi(std::int64_t a, std::int64_t m) {
+  a %= m;
+  if (a < 0) a += m;
+  int result = 1;
+  while (a != 0) {
+    while (a % 2 == 0) {
+      a /= 2;
+      if (m % 8 == 3 || m % 8 == 5) result = -result;
+    }
+    std::swap(a, m);
+    if (a % 4 == 3 && m % 4 == 3) result = -result;
+    a %= m;
+  }
+  return m == 1 ? result : 0;
+}
+
 }  // namespace modular

@@ -35,6 +35,8 @@ Natural ShiftRight(const Natural& x, int bits);
 // x mod m for a machine-sized m >= 1.
 std::uint64_t RemainderSmall(const Natural& x, std::uint64_t m);
 Natural Gcd(Natural a, Natural b);
+// The Jacobi symbol (a / m) of machine integers, for an odd m > 0.
+int Jacobi(std::int64_t a, std::int64_t m);
 
 // Residues modulo an odd modulus of at most N limbs, held in Montgomery form
 // x * 2^(64 N) mod m. N is a compile-time size, so that the loops of the

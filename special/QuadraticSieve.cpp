@@ -20,6 +20,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "Modular.h"
+
 namespace sieve {
 namespace {
 
@@ -138,22 +140,6 @@ std::uint32_t SquareRootModulo(std::uint32_t a, std::uint32_t p) {
   return static_cast<std::uint32_t>(r);
 }
 
-// The Jacobi symbol (a / m) for an odd m.
-int Jacobi(std::uint32_t a, std::uint32_t m) {
-  int result = 1;
-  a %= m;
-  while (a != 0) {
-    while (a % 2 == 0) {
-      a /= 2;
-      if (m % 8 == 3 || m % 8 == 5) result = -result;
-    }
-    std::swap(a, m);
-    if (a % 4 == 3 && m % 4 == 3) result = -result;
-    a %= m;
-  }
-  return m == 1 ? result : 0;
-}
-
 // The odd primes below 2^16, enough for every factor base here.
 class SmallPrimes {
  public:
@@ -207,7 +193,7 @@ std::uint32_t ChooseMultiplier(const Number& n, const SmallPrimes& primes) {
       const std::uint32_t p = primes.begin()[i];
       if (k % p == 0) {
         score += weights[i] / p;
-      } else if (Jacobi(k * residues[i] % p, p) == 1) {
+      } else if (modular::Jacobi(k * residues[i] % p, p) == 1) {
         score += 2 * weights[i] / (p - 1);
       }
     }
@@ -278,7 +264,7 @@ class Sieve {
         factor = wide::FromSmall(p);
         return false;
       }
-      if (residue != 0 && Jacobi(residue, p) != 1) continue;
+      if (residue != 0 && modular::Jacobi(residue, p) != 1) continue;
       prime_[primeCount_] = p;
       root_[primeCount_] = SquareRootModulo(residue, p);
       logarithm_[primeCount_] = static_cast<std::uint8_t>(std::lround(std::log2(p)));

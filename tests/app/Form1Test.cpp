@@ -28,8 +28,10 @@ QString Digits(const TBigNumber& x) {
   return QString::fromStdString(DigitString(x));
 }
 
-// 60 digits, two primes of 30 digits: seconds of work at the least.
-const QString kHardNumber = "494539303040722775382041974746954004201084603897061173672861";
+// 80 digits, two primes of 40 digits: too long for the sieve, and hours of
+// curves.
+const QString kHardNumber =
+    "15948631238018815695381437143326203828904502090831867156586347461367379791452713";
 
 // Records the caption of a button each time it is painted.
 class PaintedCaptions : public QObject {
@@ -978,10 +980,13 @@ class Form1Test : public QObject {
 
   void busyFactoringEndsWithTheAnswer() {
     Choose("primefactors1");
-    Type(1, "340282366920938463463374607431768211457");  // 2^128 + 1
+    // Two primes of 25 digits: about a quarter of a second in the sieve.
+    Type(1, "64149601936330763302080726698340019659216346564973");
     Run();
+    QVERIFY(form->isBusy());
     QTRY_VERIFY_WITH_TIMEOUT(!form->isBusy(), 60000);
-    QCOMPARE(Edit(2)->text(), QStringLiteral("1 x 59649589127497217 x 5704689200685129054721"));
+    QCOMPARE(Edit(2)->text(),
+             QStringLiteral("1 x 6741049339392820542547199 x 9516263523166682981889427"));
     QCOMPARE(Button(1)->text(), QStringLiteral("run"));
     QVERIFY(form->centralWidget()->isEnabled());
   }

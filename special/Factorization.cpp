@@ -393,7 +393,8 @@ Search EcmCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint
   }
   Point q = curve.Start();
   primes.Restart();
-  for (std::uint32_t p = primes.Next(); p <= b1; p = primes.Next()) {
+  std::uint32_t p = primes.Next();
+  for (; p <= b1; p = primes.Next()) {
     if (Stopped(cancel)) return Search::Cancelled;
     std::uint64_t power = p;
     while (power * p <= b1)
@@ -403,15 +404,19 @@ Search EcmCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint
   if (ProperFactor(mod, q.z, factor)) return Search::Found;
   if (mod.IsZero(q.z)) return Search::Failed;
 
-  // Stage 2: q' = m D +- j is caught when m D q and j q share their x.
+  // Stage 2: a prime p' = m D +- j is caught when m D q and j q share
+  // their x.
   constexpr std::uint32_t kSpan = 210;   // D = 2 3 5 7
   constexpr int kBabies = 24;            // the odd j < D / 2 prime to D
   std::array<Residue, kBabies> babyX{};  // x of j q, with Z = 1
   std::array<Residue, kBabies> babyZ{};
+  std::array<std::int8_t, kSpan / 2 + 1> babyOf;  // j -> its baby, or -1
+  babyOf.fill(-1);
   int count = 0;
   const Point twice = curve.Double(q);
   Point older = q;                     // (j - 2) q
   Point old = curve.Add(twice, q, q);  // j q for j = 3
+  babyOf[1] = static_cast<std::int8_t>(count);
   babyX[count] = q.x;
   babyZ[count++] = q.z;
   for (std::uint32_t j = 5; j < kSpan / 2; j += 2) {
@@ -419,6 +424,7 @@ Search EcmCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint
     older = old;
     old = next;
     if (j % 3 != 0 && j % 5 != 0 && j % 7 != 0) {
+      babyOf[j] = static_cast<std::int8_t>(count);
       babyX[count] = next.x;
       babyZ[count++] = next.z;
     }
@@ -440,19 +446,28 @@ Search EcmCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint
     inverse = mod.Multiply(inverse, babyZ[k]);
   }
 
+  // Only primes need catching: each prime in (b1, b2] costs one product at
+  // the giant step m D nearest it, and one product serves both m D + j and
+  // m D - j when both are prime.
   const Point giant = curve.Times(kSpan, q);
-  const std::uint64_t first = b1 / kSpan + 1;
-  Point previous = curve.Times(first - 1, giant);
-  Point current = curve.Times(first, giant);
+  std::uint64_t m = (p + kSpan / 2) / kSpan;
+  Point previous = curve.Times(m - 1, giant);
+  Point current = curve.Times(m, giant);
+  std::uint32_t caught = 0;  // the babies used at this giant step
   Residue product = mod.One();
-  for (std::uint64_t m = first; m * kSpan <= b2 + kSpan; ++m) {
-    if (m % 16 == 0 && Stopped(cancel)) return Search::Cancelled;
-    for (int k = 0; k < kBabies; ++k) {
-      product = mod.Multiply(product, mod.Subtract(current.x, mod.Multiply(babyX[k], current.z)));
+  for (; p <= b2; p = primes.Next()) {
+    for (const std::uint64_t nearest = (p + kSpan / 2) / kSpan; m < nearest; ++m) {
+      if (m % 16 == 0 && Stopped(cancel)) return Search::Cancelled;
+      const Point next = curve.Add(current, giant, previous);
+      previous = current;
+      current = next;
+      caught = 0;
     }
-    const Point next = curve.Add(current, giant, previous);
-    previous = current;
-    current = next;
+    const std::uint64_t centre = m * kSpan;
+    const int k = babyOf[p > centre ? p - centre : centre - p];
+    if (k < 0 || (caught >> k & 1) != 0) continue;  // (k < 0 only for p dividing D)
+    caught |= 1U << k;
+    product = mod.Multiply(product, mod.Subtract(current.x, mod.Multiply(babyX[k], current.z)));
   }
   return ProperFactor(mod, product, factor) ? Search::Found : Search::Failed;
 }

@@ -113,11 +113,12 @@ TEST(FactorIntoPrimes, PowersOfLargePrimes) {
 }
 
 // Numbers of 20 to 60 digits go through the quadratic sieve, whose split
-// may leave a composite part to split again.
-TEST(FactorIntoPrimes, ProductsOfPrimesOfTenToTwentyThreeDigits) {
+// may leave a composite part to split again; longer ones through the curves.
+TEST(FactorIntoPrimes, ProductsOfTwoToFourLargerPrimes) {
   RandomDigits random(15);
-  const std::vector<std::vector<int>> shapes = {{10, 10},     {15, 15},    {20, 20},       {22, 23},
-                                                {14, 14, 14}, {9, 17, 18}, {12, 12, 12, 9}};
+  const std::vector<std::vector<int>> shapes = {{10, 10}, {15, 15},     {20, 20},
+                                                {22, 23}, {14, 14, 14}, {9, 17, 18},
+                                                {14, 70}, {12, 13, 60}, {12, 12, 12, 9}};
   for (const auto& shape : shapes) {
     std::vector<std::string> primes;
     for (const int digits : shape)

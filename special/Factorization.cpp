@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "Modular.h"
+#include "PrimeSequence.h"
 #include "QuadraticSieve.h"
 #include "SpecialFunctions.h"
 
@@ -16,7 +17,6 @@ namespace {
 
 using modular::Natural;
 
-constexpr std::uint32_t kTrialBound = 1U << 16;
 // Below this many digits rho and the curves split a number sooner than the
 // sieve's set-up would.
 constexpr int kSievedFrom = 20;
@@ -24,67 +24,6 @@ constexpr int kSievedFrom = 20;
 bool Stopped(const std::atomic<bool>* cancel) {
   return cancel != nullptr && cancel->load(std::memory_order_relaxed);
 }
-
-// The primes in increasing order, from a sieve of the numbers below 2^16
-// and, past them, segments sieved by those primes (good to 2^32).
-class PrimeSequence {
- public:
-  PrimeSequence() {
-    std::array<bool, kTrialBound> composite{};
-    for (std::uint32_t i = 2; i < kTrialBound; ++i) {
-      if (composite[i]) continue;
-      small_[count_++] = i;
-      for (std::uint32_t j = i * i; j < kTrialBound; j += i)
-        composite[j] = true;
-    }
-  }
-
-  // Back to the first prime, 2.
-  void Restart() {
-    index_ = 0;
-    start_ = 0;
-    offset_ = kSegment;
-  }
-
-  std::uint32_t Next() {
-    if (index_ < count_) return small_[index_++];
-    for (;;) {
-      while (offset_ < kSegment) {
-        const std::uint32_t candidate = start_ + offset_++;
-        if (!segmentComposite_[offset_ - 1]) return candidate;
-      }
-      Sieve(start_ == 0 ? kTrialBound : start_ + kSegment);
-    }
-  }
-
-  const std::uint32_t* begin() const { return small_.data(); }
-  const std::uint32_t* end() const { return small_.data() + count_; }
-
- private:
-  static constexpr std::uint32_t kSegment = 1U << 15;
-
-  void Sieve(std::uint32_t start) {
-    start_ = start;
-    offset_ = 0;
-    segmentComposite_.fill(false);
-    for (std::size_t k = 0; k < count_; ++k) {
-      const std::uint64_t p = small_[k];
-      if (p * p >= std::uint64_t{start} + kSegment) break;
-      std::uint64_t first = (start + p - 1) / p * p;
-      if (first < p * p) first = p * p;
-      for (std::uint64_t j = first; j < std::uint64_t{start} + kSegment; j += p) {
-        segmentComposite_[j - start] = true;
-      }
-    }
-  }
-
-  std::array<std::uint32_t, 6542> small_{};  // the primes below 2^16
-  std::size_t count_ = 0;
-  std::size_t index_ = 0;
-  std::array<bool, kSegment> segmentComposite_{};
-  std::uint32_t start_ = 0;
-  std::uint32_t offset_ = kSegment;
-};
 
 // (d / n) for a small odd d (either sign) and a large odd n.
 int JacobiOfSmall(std::int64_t d, const Natural& n) {
@@ -558,7 +497,8 @@ bool PerfectPowerRoot(const Natural& n, Natural& root) {
 // to 60 digits go to the quadratic sieve, from 40 digits after a few curves
 // for small factors; rho and the curves take every other number, and any
 // the sieve gives back.
-bool FindFactor(const Natural& n, Natural& factor, const std::atomic<bool>* cancel) {
+bool FindFactor(const Natural& n, const PrimeSequence& primes, Natural& factor,
+                const std::atomic<bool>* cancel) {
   if (PerfectPowerRoot(n, factor)) return true;
   const wide::Number value = modular::ToWide(n);
   const int digits = wide::DecimalLength(value);
@@ -571,7 +511,7 @@ bool FindFactor(const Natural& n, Natural& factor, const std::atomic<bool>* canc
       if (search != Search::Failed) return search == Search::Found;
     }
     wide::Number part;
-    switch (sieve::FindFactor(value, part, cancel)) {
+    switch (sieve::FindFactor(value, primes, part, cancel)) {
       case sieve::Outcome::Found:
         factor = modular::FromWide(part);
         return true;
@@ -630,7 +570,7 @@ FactorOutcome FactorIntoPrimes(const TBigNumber& a,
       continue;
     }
     Natural factor;
-    if (!FindFactor(n, factor, cancel)) return FactorOutcome::Cancelled;
+    if (!FindFactor(n, primes, factor, cancel)) return FactorOutcome::Cancelled;
     pending[pendingCount++] = factor;
     pending[pendingCount++] = Quotient(n, factor);
   }

@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -77,20 +76,21 @@ bool IsOne(const Number& a) {
   return a.size == 1 && a.limbs[0] == 1;
 }
 
+// Divides v by p as often as p divides it; returns how often.
+int DivideOut(Number& v, std::uint32_t p) {
+  int times = 0;
+  std::uint32_t rest = 0;
+  for (Number q = wide::DivideSmall(v, p, &rest); rest == 0; q = wide::DivideSmall(v, p, &rest)) {
+    v = q;
+    ++times;
+  }
+  return times;
+}
+
 Number MultiplyModulo(const Number& a, const Number& b, const Number& n) {
   Number rest;
   wide::Divide(wide::Multiply(a, b), n, &rest);
   return rest;
-}
-
-Number Gcd(Number a, Number b) {
-  while (!wide::IsZero(b)) {
-    Number rest;
-    wide::Divide(a, b, &rest);
-    a = b;
-    b = rest;
-  }
-  return a;
 }
 
 std::uint32_t PowerModulo(std::uint64_t base, std::uint64_t exponent, std::uint32_t p) {
@@ -140,39 +140,19 @@ std::uint32_t SquareRootModulo(std::uint32_t a, std::uint32_t p) {
   return static_cast<std::uint32_t>(r);
 }
 
-// The odd primes below 2^16, enough for every factor base here.
-class SmallPrimes {
- public:
-  SmallPrimes() {
-    std::bitset<(1 << 16) / 2> composite;  // bit i stands for 2 i + 1
-    for (std::uint32_t i = 3; i < 1 << 16; i += 2) {
-      if (composite[i / 2]) continue;
-      primes_[count_++] = static_cast<std::uint16_t>(i);
-      for (std::uint32_t j = i * i; j < 1 << 16; j += 2 * i)
-        composite[j / 2] = true;
-    }
-  }
-  const std::uint16_t* begin() const { return primes_.data(); }
-  const std::uint16_t* end() const { return primes_.data() + count_; }
-
- private:
-  std::array<std::uint16_t, 6541> primes_{};
-  int count_ = 0;
-};
-
 // Knuth and Schroeppel's choice of k: the one whose kN has the most small
 // primes as quadratic residues, weighed against the larger values of Q.
-std::uint32_t ChooseMultiplier(const Number& n, const SmallPrimes& primes) {
+std::uint32_t ChooseMultiplier(const Number& n, const PrimeSequence& primes) {
   constexpr std::uint32_t kCandidates[] = {1,  3,  5,  7,  11, 13, 15, 17, 19, 21, 23,
                                            29, 31, 33, 35, 37, 39, 41, 43, 47, 51, 53,
                                            55, 57, 59, 61, 65, 67, 69, 71, 73};
   constexpr int kWeighed = 167;  // the odd primes below 1000
   std::array<std::uint32_t, kWeighed> residues{};
   std::array<double, kWeighed> weights{};
-  const int count = std::min<int>(kWeighed, static_cast<int>(primes.end() - primes.begin()));
-  for (int i = 0; i < count; ++i) {
-    residues[i] = Remainder(n, primes.begin()[i]);
-    weights[i] = std::log(static_cast<double>(primes.begin()[i]));
+  const std::uint32_t* odd = primes.begin() + 1;
+  for (int i = 0; i < kWeighed; ++i) {
+    residues[i] = Remainder(n, odd[i]);
+    weights[i] = std::log(static_cast<double>(odd[i]));
   }
   const double ln2 = std::log(2.0);
   std::uint32_t best = 1;
@@ -189,8 +169,8 @@ std::uint32_t ChooseMultiplier(const Number& n, const SmallPrimes& primes) {
       default:
         score += 0.5 * ln2;
     }
-    for (int i = 0; i < count; ++i) {
-      const std::uint32_t p = primes.begin()[i];
+    for (int i = 0; i < kWeighed; ++i) {
+      const std::uint32_t p = odd[i];
       if (k % p == 0) {
         score += weights[i] / p;
       } else if (modular::Jacobi(k * residues[i] % p, p) == 1) {
@@ -224,7 +204,8 @@ struct Relation {
 
 class Sieve {
  public:
-  Sieve(const Number& n, const std::atomic<bool>* cancel) : n_(n), cancel_(cancel) {}
+  Sieve(const Number& n, const PrimeSequence& primes, const std::atomic<bool>* cancel)
+      : n_(n), primes_(primes), cancel_(cancel) {}
 
   Outcome Run(Number& factor) {
     if (!BuildFactorBase(factor)) return Outcome::Found;
@@ -251,13 +232,13 @@ class Sieve {
     for (const Parameters& p : kParameters)
       if (p.digits <= digits) chosen = &p;
     half_ = chosen->half;
-    const SmallPrimes primes;
-    k_ = ChooseMultiplier(n_, primes);
+    k_ = ChooseMultiplier(n_, primes_);
     kn_ = wide::MultiplySmall(n_, k_);
     prime_[0] = 1;
     prime_[1] = 2;
     primeCount_ = 2;
-    for (const std::uint32_t p : primes) {
+    for (const std::uint32_t p : primes_) {
+      if (p == 2) continue;
       if (primeCount_ == chosen->primes) break;
       const std::uint32_t residue = Remainder(kn_, p);
       if (residue == 0 && Remainder(n_, p) == 0) {
@@ -474,17 +455,14 @@ class Sieve {
     bool negative = false;
     if (!Value(y.magnitude, a_, v, negative)) return;
     checkedX_ = x;
-    while (Remainder(v, 2) == 0)
-      v = wide::DivideSmall(v, 2);
+    DivideOut(v, 2);
     for (int i = 2; i < primeCount_ && !IsOne(v); ++i) {
       const std::uint32_t p = prime_[i];
       if (i >= firstSieved_ && !isAFactor_[i] && root_[i] != 0) {
         const auto at = static_cast<std::uint32_t>(j) % p;
         if (at != first_[i] && at != second_[i]) continue;
       }
-      std::uint32_t rest = 0;
-      for (Number q = wide::DivideSmall(v, p, &rest); rest == 0; q = wide::DivideSmall(v, p, &rest))
-        v = q;
+      DivideOut(v, p);
     }
     if (v.size > 2) return;
     const std::uint64_t cofactor =
@@ -547,12 +525,8 @@ class Sieve {
     for (int l = 0; l < kMostAFactors && usedA_[finding.a][l] != 0; ++l)
       use(usedA_[finding.a][l]);
     for (int i = 1; i < primeCount_ && !IsOne(v); ++i) {
-      std::uint32_t rest = 0;
-      for (Number q = wide::DivideSmall(v, prime_[i], &rest); rest == 0;
-           q = wide::DivideSmall(v, prime_[i], &rest)) {
-        v = q;
+      for (int times = DivideOut(v, prime_[i]); times > 0; --times)
         use(i);
-      }
     }
   }
 
@@ -629,13 +603,15 @@ class Sieve {
     }
     const Number difference =
         wide::Compare(x, z) >= 0 ? wide::Subtract(x, z) : wide::Subtract(z, x);
-    const Number divisor = Gcd(n_, difference);
+    const Number divisor =
+        modular::ToWide(modular::Gcd(modular::FromWide(n_), modular::FromWide(difference)));
     if (IsOne(divisor) || wide::Compare(divisor, n_) == 0) return false;
     factor = divisor;
     return true;
   }
 
   Number n_;
+  const PrimeSequence& primes_;
   const std::atomic<bool>* cancel_;
   std::uint32_t k_ = 1;
   Number kn_;
@@ -684,8 +660,9 @@ static_assert(sizeof(Sieve) < 900 * 1024);
 
 }  // namespace
 
-Outcome FindFactor(const Number& n, Number& factor, const std::atomic<bool>* cancel) {
-  Sieve sieve(n, cancel);
+Outcome FindFactor(const Number& n, const PrimeSequence& primes, Number& factor,
+                   const std::atomic<bool>* cancel) {
+  Sieve sieve(n, primes, cancel);
   return sieve.Run(factor);
 }
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 
+#include "PrimeSequence.h"
 #include "WideNumber.h"
 
 namespace sieve {
@@ -19,7 +20,8 @@ enum class Outcome { Found, Cancelled, GaveUp };
 // A proper factor of n, an odd composite of at most MostDigits digits that
 // is not a perfect power. GaveUp is the rare case in which the relations
 // found give no split (or the sieve runs out of polynomials); the caller
-// then goes on by another method.
-Outcome FindFactor(const wide::Number& n, wide::Number& factor, const std::atomic<bool>* cancel);
+// then goes on by another method. `primes` gives the factor base.
+Outcome FindFactor(const wide::Number& n, const PrimeSequence& primes, wide::Number& factor,
+                   const std::atomic<bool>* cancel);
 
 }  // namespace sieve

@@ -13,6 +13,11 @@
 
 namespace {
 
+const PrimeSequence& Primes() {
+  static const PrimeSequence primes;
+  return primes;
+}
+
 std::string PrimeOfLength(RandomDigits& random, int digits) {
   Gmp p(random.OfLength(digits));
   mpz_nextprime(p.get(), p.get());
@@ -30,7 +35,8 @@ std::string ProductOf(const std::vector<std::string>& factors) {
 void ExpectSplit(const std::string& n) {
   SCOPED_TRACE(n);
   wide::Number factor;
-  ASSERT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), factor, nullptr), sieve::Outcome::Found);
+  ASSERT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), Primes(), factor, nullptr),
+            sieve::Outcome::Found);
   const Gmp f(Text(wide::ToRecord(factor)));
   const Gmp whole(n);
   EXPECT_GT(mpz_cmp_ui(f.get(), 1), 0);
@@ -83,7 +89,7 @@ TEST(QuadraticSieve, StopsWhenCancelled) {
   const std::string n = ProductOf({PrimeOfLength(random, 30), PrimeOfLength(random, 30)});
   wide::Number factor;
   std::atomic<bool> cancel{true};
-  EXPECT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), factor, &cancel),
+  EXPECT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), Primes(), factor, &cancel),
             sieve::Outcome::Cancelled);
 
   cancel = false;
@@ -92,7 +98,7 @@ TEST(QuadraticSieve, StopsWhenCancelled) {
     cancel = true;
   });
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), factor, &cancel),
+  EXPECT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), Primes(), factor, &cancel),
             sieve::Outcome::Cancelled);
   stopper.join();
   // Generous for sanitized builds; the benchmark measures the real delay.

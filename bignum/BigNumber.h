@@ -80,8 +80,6 @@ bool IsWellFormed(const TBigNumber& x);
 // a * b without leading zeros. Only the first digit of each factor is tested
 // for zero, so a factor written with a leading zero gives 0. A product of more
 // than MaxDigits digits, or a too-large factor, gives a too-large record.
-// The window empties its result line whenever it multiplies; every press of
-// the run button does so before it calls any operation.
 TBigNumber MultiplyNumbers(const TBigNumber& a, const TBigNumber& b);
 
 // The quotient a div b of long division; the remainder goes to `remainder`

@@ -30,6 +30,26 @@ double LeadingDigits(const Number& x, int& below) {
   return value;
 }
 
+// r^e while it does not exceed `limit`; false once it would.
+bool PowerNotAbove(const Number& r, std::int32_t e, const Number& limit, Number& power) {
+  // r^e >= 10^((len r - 1) e), longer than limit once that exponent reaches len limit.
+  if (std::int64_t{DecimalLength(r) - 1} * e >= DecimalLength(limit)) return false;
+  const auto times = [&limit](const Number& x, const Number& y, Number& product) {
+    if (x.size + y.size - 2 >= limit.size) return false;  // at least Base^limit.size
+    product = Multiply(x, y);
+    return Compare(product, limit) <= 0;
+  };
+  power = r;
+  int bit = 30;
+  while (bit >= 0 && ((e >> bit) & 1) == 0)
+    --bit;
+  for (--bit; bit >= 0; --bit) {
+    if (!times(power, power, power)) return false;
+    if (((e >> bit) & 1) != 0 && !times(power, r, power)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Number FromRecord(const TBigNumber& x) {
@@ -294,14 +314,32 @@ Number RootOverestimate(const Number& a, int n) {
                   PowerOfTen(exponent));
 }
 
-Number SquareRootFloor(const Number& a) {
-  if (IsZero(a)) return a;
-  Number x = RootOverestimate(a, 2);
+Number RootStep(const Number& m, const Number& r, std::int32_t n) {
+  const auto degree = static_cast<std::uint32_t>(n);
+  Number power;
+  if (!PowerNotAbove(r, n - 1, m, power)) {
+    // M div R^(n-1) is 0, and ((n-1) R) div n = R - ceil(R / n).
+    std::uint32_t rest = 0;
+    const Number share = DivideSmall(r, degree, &rest);
+    return Subtract(Subtract(r, share), FromSmall(rest != 0 ? 1 : 0));
+  }
+  return DivideSmall(Add(MultiplySmall(r, degree - 1), Divide(m, power)), degree);
+}
+
+Number RootFloor(const Number& a, int n) {
+  if (IsZero(a) || n == 1) return a;
+  Number x = RootOverestimate(a, n);
   for (;;) {
-    const Number next = DivideSmall(Add(x, Divide(a, x)), 2);
+    const Number next = RootStep(a, x, n);
     if (Compare(next, x) >= 0) return x;
     x = next;
   }
+}
+
+bool ExactRoot(const Number& a, int n, Number& root) {
+  root = RootFloor(a, n);
+  Number power;
+  return PowerNotAbove(root, n, a, power) && Compare(power, a) == 0;
 }
 
 }  // namespace wide

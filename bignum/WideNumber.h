@@ -45,6 +45,7 @@ inline constexpr int MaxDigits = Number::Capacity * Number::DigitsPerLimb;
 // The value of digits 1..Len of a record whose digits are 0..9 (Len 0 is 0).
 Number FromRecord(const TBigNumber& x);
 
+// The wide number of a machine integer.
 Number FromSmall(std::uint64_t value);
 
 // 10^exponent, 0 <= exponent < MaxDigits.
@@ -59,26 +60,30 @@ int DecimalLength(const Number& x);
 // The decimal digits of x, least significant first; returns how many.
 int LittleEndianDigits(const Number& x, std::array<std::int8_t, MaxDigits>& digits);
 
+// True for the number 0 (no limbs in use).
 bool IsZero(const Number& x);
 
 // -1, 0 or 1 as a is less than, equal to or greater than b.
 int Compare(const Number& a, const Number& b);
 
 // The operations below require their results to fit: a sum or product of at
-// most Capacity limbs (checked by assertions in debug builds); Fits tells
-// whether a product will.
+// most Capacity limbs (checked by assertions in debug builds); ProductFits
+// tells whether a product will.
 bool ProductFits(const Number& a, const Number& b);
 
+// a + b.
 Number Add(const Number& a, const Number& b);
 
 // a - b for a >= b.
 Number Subtract(const Number& a, const Number& b);
 
+// a * factor.
 Number MultiplySmall(const Number& a, std::uint32_t factor);
 
 // a div divisor for divisor >= 1; the remainder in `remainder` when given.
 Number DivideSmall(const Number& a, std::uint32_t divisor, std::uint32_t* remainder = nullptr);
 
+// a * b, by schoolbook multiplication.
 Number Multiply(const Number& a, const Number& b);
 
 // a div b for b != 0, by long division in base 10^9 (Knuth's algorithm D);
@@ -89,7 +94,21 @@ Number Divide(const Number& a, const Number& b, Number* remainder = nullptr);
 // about one part in 10^9 at most, from the leading digits of a.
 Number RootOverestimate(const Number& a, int n);
 
-// floor(sqrt(a)), by Newton's iteration from above.
-Number SquareRootFloor(const Number& a);
+// One Newton step towards the nth root of m (n >= 2, r >= 1):
+// ((n-1) r + m div r^(n-1)) div n. The power r^(n-1) is formed only while it
+// does not exceed m; beyond that the quotient m div r^(n-1) is 0.
+Number RootStep(const Number& m, const Number& r, std::int32_t n);
+
+// floor(a^(1/n)) for n >= 1, by Newton's steps from RootOverestimate.
+Number RootFloor(const Number& a, int n);
+
+// True when a is the nth power of a whole number (n >= 2); `root` receives
+// floor(a^(1/n)) either way.
+bool ExactRoot(const Number& a, int n, Number& root);
+
+// floor(sqrt(a)).
+inline Number SquareRootFloor(const Number& a) {
+  return RootFloor(a, 2);
+}
 
 }  // namespace wide

@@ -7,11 +7,6 @@ namespace {
 
 __extension__ typedef unsigned __int128 Wide128;
 
-void Trim(Natural& x) {
-  while (x.size > 0 && x.limb[x.size - 1] == 0)
-    --x.size;
-}
-
 // x = x * factor + addend.
 void MultiplyAdd(Natural& x, std::uint64_t factor, std::uint64_t addend) {
   Wide128 carry = addend;
@@ -66,6 +61,11 @@ wide::Number ToWide(const Natural& x) {
         static_cast<std::uint32_t>(DivideSmallInPlace(rest, wide::Number::Base));
   }
   return result;
+}
+
+void Trim(Natural& x) {
+  while (x.size > 0 && x.limb[x.size - 1] == 0)
+    --x.size;
 }
 
 Natural FromSmall(std::uint64_t value) {

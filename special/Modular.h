@@ -18,22 +18,33 @@ struct Natural {
   int size = 0;  // limbs in use, no leading zero limb; 0 is the number 0
 };
 
+// Conversions from and to base 10^9 wide numbers and machine integers.
 Natural FromWide(const wide::Number& x);
 wide::Number ToWide(const Natural& x);
 Natural FromSmall(std::uint64_t value);
 
+// Drops leading zero limbs, so that `size` counts only the limbs in use.
+void Trim(Natural& x);
+
 bool IsZero(const Natural& x);
 bool IsOne(const Natural& x);
 bool IsEven(const Natural& x);
+// -1, 0 or 1 as a is less than, equal to or greater than b.
 int Compare(const Natural& a, const Natural& b);
+// The number of bits of x; 0 for zero.
 int BitLength(const Natural& x);
+// Bit `index` of x, counted from the least significant; false beyond x.
 bool Bit(const Natural& x, int index);
 
+// a + b; the sum must fit Limbs limbs.
 Natural Add(const Natural& a, const Natural& b);
-Natural Subtract(const Natural& a, const Natural& b);  // a >= b
+// a - b for a >= b.
+Natural Subtract(const Natural& a, const Natural& b);
+// x div 2^bits.
 Natural ShiftRight(const Natural& x, int bits);
 // x mod m for a machine-sized m >= 1.
 std::uint64_t RemainderSmall(const Natural& x, std::uint64_t m);
+// The greatest common divisor; gcd(0, b) = b.
 Natural Gcd(Natural a, Natural b);
 // The Jacobi symbol (a / m) of machine integers, for an odd m > 0.
 int Jacobi(std::int64_t a, std::int64_t m);
@@ -75,8 +86,7 @@ class Montgomery {
     for (int i = 0; i < N; ++i)
       result.limb[i] = plain[i];
     result.size = N;
-    while (result.size > 0 && result.limb[result.size - 1] == 0)
-      --result.size;
+    Trim(result);
     return result;
   }
   Residue One() const { return one_; }
@@ -265,5 +275,33 @@ class Montgomery {
   Residue one_{};
   Residue squareOfR_{};
 };
+
+// Runs `job` with Montgomery arithmetic sized for the odd modulus n: the
+// smallest of a few limb counts that holds it, so that small moduli get
+// short unrolled loops. Returns what `job` returns.
+template <typename Job>
+auto WithMontgomery(const Natural& n, Job&& job) {
+  const int limbs = n.size;
+  if (limbs <= 1) return job(Montgomery<1>(n));
+  if (limbs <= 2) return job(Montgomery<2>(n));
+  if (limbs <= 3) return job(Montgomery<3>(n));
+  if (limbs <= 4) return job(Montgomery<4>(n));
+  if (limbs <= 6) return job(Montgomery<6>(n));
+  if (limbs <= 8) return job(Montgomery<8>(n));
+  if (limbs <= 12) return job(Montgomery<12>(n));
+  if (limbs <= 16) return job(Montgomery<16>(n));
+  if (limbs <= 20) return job(Montgomery<20>(n));
+  if (limbs <= 23) return job(Montgomery<23>(n));
+  if (limbs <= 26) return job(Montgomery<26>(n));  // 10^500 has 1661 bits
+  return job(Montgomery<Limbs>(n));
+}
+
+// True when gcd(value, m) is a factor strictly between 1 and the modulus m;
+// `factor` receives the gcd either way.
+template <typename Mod>
+bool ProperFactor(const Mod& mod, const typename Mod::Residue& value, Natural& factor) {
+  factor = Gcd(mod.Leave(value), mod.modulus());
+  return !IsOne(factor) && Compare(factor, mod.modulus()) != 0;
+}
 
 }  // namespace modular

@@ -81,40 +81,6 @@ TBigNumber SquareRootByLevels(const TBigNumber& a, int* passes) {
   }
 }
 
-// r^e while it does not exceed `limit`; false once it would.
-bool PowerNotAbove(const wide::Number& r, std::int32_t e, const wide::Number& limit,
-                   wide::Number& power) {
-  // r^e >= 10^((len r - 1) e), longer than limit once that exponent reaches len limit.
-  if (std::int64_t{wide::DecimalLength(r) - 1} * e >= wide::DecimalLength(limit)) return false;
-  const auto times = [&limit](const wide::Number& x, const wide::Number& y, wide::Number& product) {
-    if (x.size + y.size - 2 >= limit.size) return false;  // at least Base^limit.size
-    product = wide::Multiply(x, y);
-    return wide::Compare(product, limit) <= 0;
-  };
-  power = r;
-  int bit = 30;
-  while (bit >= 0 && ((e >> bit) & 1) == 0)
-    --bit;
-  for (--bit; bit >= 0; --bit) {
-    if (!times(power, power, power)) return false;
-    if (((e >> bit) & 1) != 0 && !times(power, r, power)) return false;
-  }
-  return true;
-}
-
-wide::Number WideNthRootStep(const wide::Number& m, const wide::Number& r, std::int32_t n) {
-  const auto degree = static_cast<std::uint32_t>(n);
-  wide::Number power;
-  if (!PowerNotAbove(r, n - 1, m, power)) {
-    // M div R^(n-1) is 0, and ((n-1) R) div n = R - ceil(R / n).
-    std::uint32_t rest = 0;
-    const wide::Number share = wide::DivideSmall(r, degree, &rest);
-    return wide::Subtract(wide::Subtract(r, share), wide::FromSmall(rest != 0 ? 1 : 0));
-  }
-  return wide::DivideSmall(wide::Add(wide::MultiplySmall(r, degree - 1), wide::Divide(m, power)),
-                           degree);
-}
-
 // |a - b| <= 1.
 bool WithinOne(const wide::Number& a, const wide::Number& b) {
   const int order = wide::Compare(a, b);
@@ -164,10 +130,6 @@ TBigNumber SquareRoot(const TBigNumber& a, int* passes) {
   return SquareRootByLevels(a, passes);
 }
 
-TBigNumber NthRootStep(const TBigNumber& m, const TBigNumber& r, std::int32_t n) {
-  return wide::ToRecord(WideNthRootStep(wide::FromRecord(m), wide::FromRecord(r), n));
-}
-
 TBigNumber NthRoot(const TBigNumber& a, std::int32_t n, int* steps) {
   Reset(steps);
   if (n <= 1) throw ConversionError("-");
@@ -186,7 +148,7 @@ TBigNumber NthRoot(const TBigNumber& a, std::int32_t n, int* steps) {
   wide::Number r = textbookStart ? start : wide::RootOverestimate(m, n);
   for (;;) {
     Count(steps);
-    const wide::Number s = WideNthRootStep(m, r, n);
+    const wide::Number s = wide::RootStep(m, r, n);
     const bool settled = WithinOne(s, r);
     r = s;
     if (settled) return wide::ToRecord(r);

@@ -1,9 +1,9 @@
 // Square root, nth root, prime factors, reciprocal, power and factorial,
 // built from the elementary operations on records.
 //
-// Each routine takes its operands by value and returns a new record. Where
-// the window shows more than the returned record, the routine hands that back
-// through a parameter (a remainder, the factors found). An answer that does
+// Each routine takes its operands by value and returns a new record. What a
+// routine yields besides that record (a remainder, the factors found) is
+// handed back through a parameter. An answer that does
 // not fit the working storage comes back as a too-large record, at once.
 // `passes`, `steps` and `multiplications`, when given, receive the amount of
 // work done, counted as the methods below describe it.
@@ -27,8 +27,7 @@ inline constexpr std::int32_t LongestSquareRootSearch = 146;
 // 99498743710). Every argument of up to MaxDigits digits; the search's path
 // is worked out level by level from the integer square root of a * 10^20,
 // without squaring candidates. Zero and records with Len 0 or leading zeros
-// are measured by their length and go through the search itself. The window
-// empties its second line whenever it takes a square root.
+// are measured by their length and go through the search itself.
 TBigNumber SquareRoot(const TBigNumber& a, int* passes = nullptr);
 
 // The square root of a times 10^10 by a descending search with a decimal step
@@ -49,28 +48,8 @@ inline constexpr std::int32_t LongestNthRootScaled = 1800;
 // is at most LongestRecordFactor) it starts from M div n, the textbook's
 // start; beyond that, from just above the root. Throws ConversionError("-")
 // for n <= 1. Zero for an argument of value zero (or Len 0). Too large when
-// M is longer than LongestNthRootScaled digits.
+// M is longer than LongestNthRootScaled digits. Each step is wide::RootStep.
 TBigNumber NthRoot(const TBigNumber& a, std::int32_t n, int* steps = nullptr);
-
-// One Newton step of NthRoot: ((n-1)r + m div r^(n-1)) div n for r >= 1,
-// which equals the two nested truncating divisions
-// (((n-1) r^n + m) div n) div r^(n-1). The power r^(n-1) is formed only
-// while it does not exceed m; beyond that the quotient m div r^(n-1) is 0.
-TBigNumber NthRootStep(const TBigNumber& m, const TBigNumber& r, std::int32_t n);
-
-// The longest argument of PrimeFactors: its working records need Len + 20
-// positions.
-inline constexpr std::int32_t LongestFactorArgument = 480;
-
-// Splits a into prime factors by trial division with the divisors 2, 3, 5,
-// 7, 9, 11, ..., handing each factor to `appendFactor`, smallest first. A
-// divisor is tried up to about half of what remains, so a prime factor p
-// costs about p/4 divisions. `remainder` receives the remainder of every
-// division. Returns false, handing over nothing, for arguments of more than
-// LongestFactorArgument digits.
-bool PrimeFactors(const TBigNumber& a, TBigNumber& remainder,
-                  const std::function<void(const TBigNumber&)>& appendFactor,
-                  int* passes = nullptr);
 
 enum class FactorOutcome { Complete, Cancelled, TooLarge };
 
@@ -82,7 +61,7 @@ enum class FactorOutcome { Complete, Cancelled, TooLarge };
 // by trial division or by Baillie-PSW, and the search never gives up. When
 // `cancel` turns true the search stops within a few milliseconds and returns
 // Cancelled; factors already handed over stand. TooLarge for a record that is
-// not well formed.
+// not well formed. PrimeFactors (ReferenceSpecialFunctions.h) is its oracle.
 FactorOutcome FactorIntoPrimes(const TBigNumber& a,
                                const std::function<void(const TBigNumber&)>& appendFactor,
                                const std::atomic<bool>* cancel = nullptr);

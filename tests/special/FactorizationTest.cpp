@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "ReferenceSpecialFunctions.h"
 #include "SpecialFunctions.h"
 #include "support/Gmp.h"
 #include "support/RandomDigits.h"

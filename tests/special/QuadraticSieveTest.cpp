@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "QuadraticSieve.h"
+#include "factoring/Methods.h"
 #include "support/Gmp.h"
 #include "support/RandomDigits.h"
 #include "support/Records.h"
@@ -35,8 +35,8 @@ std::string ProductOf(const std::vector<std::string>& factors) {
 void ExpectSplit(const std::string& n) {
   SCOPED_TRACE(n);
   wide::Number factor;
-  ASSERT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), Primes(), factor, nullptr),
-            sieve::Outcome::Found);
+  ASSERT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, nullptr),
+            factoring::Outcome::Found);
   const Gmp f(Text(wide::ToRecord(factor)));
   const Gmp whole(n);
   EXPECT_GT(mpz_cmp_ui(f.get(), 1), 0);
@@ -89,8 +89,8 @@ TEST(QuadraticSieve, StopsWhenCancelled) {
   const std::string n = ProductOf({PrimeOfLength(random, 30), PrimeOfLength(random, 30)});
   wide::Number factor;
   std::atomic<bool> cancel{true};
-  EXPECT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), Primes(), factor, &cancel),
-            sieve::Outcome::Cancelled);
+  EXPECT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, &cancel),
+            factoring::Outcome::Cancelled);
 
   cancel = false;
   std::thread stopper([&cancel] {
@@ -98,8 +98,8 @@ TEST(QuadraticSieve, StopsWhenCancelled) {
     cancel = true;
   });
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(sieve::FindFactor(wide::FromRecord(Record(n)), Primes(), factor, &cancel),
-            sieve::Outcome::Cancelled);
+  EXPECT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, &cancel),
+            factoring::Outcome::Cancelled);
   stopper.join();
   // Generous for sanitized builds; the benchmark measures the real delay.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ReferenceSpecialFunctions.h"
 #include "SpecialFunctions.h"
 #include "support/Gmp.h"
 #include "support/RandomDigits.h"

@@ -1,3 +1,4 @@
+#include "ReferenceSpecialFunctions.h"
 #include "SpecialFunctions.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
-#include "SpecialFunctions.h"
+#include "ReferenceSpecialFunctions.h"
+#include "WideNumber.h"
 
 bool PrimeFactors(const TBigNumber& a, TBigNumber& remainder,
                   const std::function<void(const TBigNumber&)>& appendFactor, int* passes) {
@@ -27,4 +28,8 @@ bool PrimeFactors(const TBigNumber& a, TBigNumber& remainder,
       return true;
     }
   }
+}
+
+TBigNumber NthRootStep(const TBigNumber& m, const TBigNumber& r, std::int32_t n) {
+  return wide::ToRecord(wide::RootStep(wide::FromRecord(m), wide::FromRecord(r), n));
 }

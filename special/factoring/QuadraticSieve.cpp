@@ -11,17 +11,16 @@
 // Y and Z the square root of the product of the A * v.
 //
 // Everything lives in one fixed-size object: no heap.
-#include "QuadraticSieve.h"
-
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
-#include "Modular.h"
+#include "Methods.h"
 
-namespace sieve {
+namespace factoring {
 namespace {
 
 using wide::Number;
@@ -202,24 +201,26 @@ struct Relation {
   std::int16_t second = -1;
 };
 
-class Sieve {
+class SieveSearch {
  public:
-  Sieve(const Number& n, const PrimeSequence& primes, const std::atomic<bool>* cancel)
+  SieveSearch(const Number& n, const PrimeSequence& primes, const std::atomic<bool>* cancel)
       : n_(n), primes_(primes), cancel_(cancel) {}
 
   Outcome Run(Number& factor) {
     if (!BuildFactorBase(factor)) return Outcome::Found;
     while (relationCount_ < primeCount_ + kExcess) {
-      if (!NewA()) return Outcome::GaveUp;
+      if (!NewA()) return Outcome::Failed;
       const int polynomials = 1 << (aFactors_ - 1);
       for (int g = 0; g < polynomials && relationCount_ < primeCount_ + kExcess; ++g) {
         if (g > 0) NextB(g);
+        assert(PolynomialHolds());
         SievePolynomial();
         Scan();
         if (Cancelled()) return Outcome::Cancelled;
       }
     }
-    return Combine(factor) ? Outcome::Found : Outcome::GaveUp;
+    if (Combine(factor)) return Outcome::Found;
+    return Cancelled() ? Outcome::Cancelled : Outcome::Failed;
   }
 
  private:
@@ -276,7 +277,7 @@ class Sieve {
     return std::log2(value) + std::max(0, x.size - 3) * std::log2(double{Number::Base});
   }
 
-  bool Cancelled() const { return cancel_ != nullptr && cancel_->load(std::memory_order_relaxed); }
+  bool Cancelled() const { return Stopped(cancel_); }
 
   std::uint32_t Random() {
     seed_ = seed_ * 6364136223846793005ULL + 1442695040888963407ULL;
@@ -334,6 +335,7 @@ class Sieve {
       if (used) continue;
       usedA_[aCount_++] = chosen;
       StartPolynomials();
+      assert(PolynomialHolds());
       return true;
     }
     return false;
@@ -414,6 +416,32 @@ class Sieve {
       first_[i] = first_[i] + step >= p ? first_[i] + step - p : first_[i] + step;
       second_[i] = second_[i] + step >= p ? second_[i] + step - p : second_[i] + step;
     }
+  }
+
+  // The current polynomial is sound: B^2 = kN (mod A), and Q(x) is divisible
+  // by p at both roots of every sieved prime of the base. Debug builds check
+  // it for every polynomial, so that a fault fails loudly instead of only
+  // costing relations.
+  bool PolynomialHolds() const {
+    Number square;
+    Number knRest;
+    wide::Divide(wide::Multiply(b_.magnitude, b_.magnitude), a_, &square);
+    wide::Divide(kn_, a_, &knRest);
+    if (wide::Compare(square, knRest) != 0) return false;
+    for (int i = firstSieved_; i < primeCount_; ++i) {
+      if (isAFactor_[i]) continue;
+      const std::uint64_t p = prime_[i];
+      const std::uint64_t a = Remainder(a_, prime_[i]);
+      const std::uint64_t bMagnitude = Remainder(b_.magnitude, prime_[i]);
+      const std::uint64_t b = b_.negative ? (p - bMagnitude) % p : bMagnitude;
+      const std::uint64_t kn = Remainder(kn_, prime_[i]);
+      for (const std::uint32_t j : {first_[i], second_[i]}) {
+        const std::uint64_t x = (j + p - static_cast<std::uint64_t>(half_) % p) % p;
+        const std::uint64_t y = (a * x + b) % p;
+        if ((y * y + p - kn) % p != 0) return false;
+      }
+    }
+    return true;
   }
 
   void SievePolynomial() {
@@ -519,15 +547,31 @@ class Sieve {
     const Number a = ProductOfA(finding.a);
     Number v;
     bool negative = false;
-    Value(YOf(finding), a, v, negative);
-    if (negative) use(0);
-    v = wide::DivideSmall(v, finding.large);
+    [[maybe_unused]] const bool exact = Value(YOf(finding), a, v, negative);
+    assert(exact);
+#ifndef NDEBUG
+    // A * v rebuilt from the factors handed over, the large prime included.
+    const Number whole = wide::Multiply(a, v);
+    Number rebuilt = wide::FromSmall(finding.large);
+    const auto handOver = [&](int i) {
+      if (i > 0) rebuilt = wide::MultiplySmall(rebuilt, prime_[i]);
+      use(i);
+    };
+#else
+    const auto& handOver = use;
+#endif
+    if (negative) handOver(0);
+    std::uint32_t rest = 0;
+    v = wide::DivideSmall(v, finding.large, &rest);
+    assert(rest == 0);
     for (int l = 0; l < kMostAFactors && usedA_[finding.a][l] != 0; ++l)
-      use(usedA_[finding.a][l]);
+      handOver(usedA_[finding.a][l]);
     for (int i = 1; i < primeCount_ && !IsOne(v); ++i) {
       for (int times = DivideOut(v, prime_[i]); times > 0; --times)
-        use(i);
+        handOver(i);
     }
+    assert(IsOne(v));
+    assert(wide::Compare(rebuilt, whole) == 0);
   }
 
   template <typename Use>
@@ -595,6 +639,7 @@ class Sieve {
       if (Cancelled()) return false;
     }
     for (int i = 1; i < primeCount_; ++i) {
+      assert(exponent[i] % 2 == 0);
       if (exponent[i] % 2 != 0) return false;  // not a square: a fault
       for (int e = 0; e < exponent[i] / 2; ++e) {
         z = wide::MultiplySmall(z, prime_[i]);
@@ -656,14 +701,14 @@ class Sieve {
 
 // The sieve lives on the stack of the thread that factors; it stays well
 // within the megabyte that one press may use.
-static_assert(sizeof(Sieve) < 900 * 1024);
+static_assert(sizeof(SieveSearch) < 900 * 1024);
 
 }  // namespace
 
-Outcome FindFactor(const Number& n, const PrimeSequence& primes, Number& factor,
-                   const std::atomic<bool>* cancel) {
-  Sieve sieve(n, primes, cancel);
-  return sieve.Run(factor);
+Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor,
+              const std::atomic<bool>* cancel) {
+  SieveSearch search(n, primes, cancel);
+  return search.Run(factor);
 }
 
-}  // namespace sieve
+}  // namespace factoring

@@ -1,0 +1,57 @@
+// The methods that split a number into factors, one file each, and what
+// they share. Strategy.cpp decides which method takes which number.
+//
+// Every method works on numbers with no prime factor below 2^16 (trial
+// division has taken those), in fixed-size values. A method that is given a
+// cancel flag looks at it every few milliseconds of work and returns
+// Cancelled soon after it turns true.
+#pragma once
+
+#include <atomic>
+#include <optional>
+
+#include "Modular.h"
+#include "PrimeSequence.h"
+#include "WideNumber.h"
+
+namespace factoring {
+
+enum class Outcome { Found, Failed, Cancelled };
+
+inline bool Stopped(const std::atomic<bool>* cancel) {
+  return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+}
+
+// Baillie-PSW: a strong probable-prime test to base 2 and a strong Lucas
+// test with Selfridge's parameters. No composite that passes is known; exact
+// below 2^64. False for n < 2.
+bool IsProbablePrime(const modular::Natural& n, const PrimeSequence& primes);
+
+// True when n = root^k for a prime k; every prime factor of n must be above
+// 2^16, so that k is at most a sixteenth of n's bits.
+bool PerfectPowerRoot(const modular::Natural& n, modular::Natural& root);
+
+// Pollard's rho with Brent's cycle finding, on an odd composite n: a bounded
+// number of steps, longer for moduli of one or two limbs. Failed when the
+// steps run out.
+Outcome Rho(const modular::Natural& n, modular::Natural& factor, const std::atomic<bool>* cancel);
+
+// The elliptic-curve method on an odd composite n that is not a perfect
+// power: curves from the smallest level up, at most `mostCurves` of them.
+// Without a bound it never gives up and ends only by a factor or a cancel.
+Outcome Curves(const modular::Natural& n, std::optional<int> mostCurves, modular::Natural& factor,
+               const std::atomic<bool>* cancel);
+
+// The longest numbers the quadratic sieve takes; the working storage of
+// longer ones would outgrow what a thread's stack should hold.
+inline constexpr int SieveMostDigits = 60;
+
+// The self-initialising quadratic sieve on an odd composite n of at most
+// SieveMostDigits digits that is not a perfect power; `primes` gives the
+// factor base. Failed is the rare case in which the relations give no split
+// (or the sieve runs out of polynomials); the caller then goes on by another
+// method.
+Outcome Sieve(const wide::Number& n, const PrimeSequence& primes, wide::Number& factor,
+              const std::atomic<bool>* cancel);
+
+}  // namespace factoring

@@ -1,0 +1,108 @@
+// Which method takes which number. Trial division by the primes below 2^16
+// hands over the small factors in order; each part that remains is tested
+// for primality and, while composite, split: perfect powers first, numbers
+// of 20 to 60 digits by the quadratic sieve (from 40 digits after a few
+// curves for small factors), everything else by rho and the curves, which
+// also take any number the sieve gives back.
+#include <algorithm>
+
+#include "Methods.h"
+#include "SpecialFunctions.h"
+
+namespace factoring {
+namespace {
+
+using modular::Natural;
+
+// Below this many digits rho and the curves split a number sooner than the
+// sieve's set-up would.
+constexpr int kSievedFrom = 20;
+
+// The curves spent on a number the sieve can take, before the sieve: enough
+// to find a small factor sooner than the sieve would, a fraction of the
+// sieve's time when there is none.
+int CurvesBeforeSieve(int digits) {
+  if (digits < 40) return 0;
+  if (digits < 45) return 4;
+  if (digits < 50) return 10;
+  if (digits < 55) return 25;
+  return 60;
+}
+
+// A proper factor of a composite n; never Failed.
+Outcome FindFactor(const Natural& n, const PrimeSequence& primes, Natural& factor,
+                   const std::atomic<bool>* cancel) {
+  if (PerfectPowerRoot(n, factor)) return Outcome::Found;
+  const wide::Number value = modular::ToWide(n);
+  const int digits = wide::DecimalLength(value);
+  if (digits >= kSievedFrom && digits <= SieveMostDigits) {
+    // These numbers have no factor below 2^16, which leaves rho little to
+    // find sooner than the sieve.
+    if (const int curves = CurvesBeforeSieve(digits); curves > 0) {
+      if (const Outcome outcome = Curves(n, curves, factor, cancel); outcome != Outcome::Failed) {
+        return outcome;
+      }
+    }
+    wide::Number part;
+    const Outcome outcome = Sieve(value, primes, part, cancel);
+    if (outcome == Outcome::Found) factor = modular::FromWide(part);
+    if (outcome != Outcome::Failed) return outcome;
+  }
+  const Outcome outcome = Rho(n, factor, cancel);
+  return outcome == Outcome::Failed ? Curves(n, std::nullopt, factor, cancel) : outcome;
+}
+
+TBigNumber RecordOf(const Natural& x) {
+  return wide::ToRecord(modular::ToWide(x));
+}
+
+Natural Quotient(const Natural& a, const Natural& b) {
+  return modular::FromWide(wide::Divide(modular::ToWide(a), modular::ToWide(b)));
+}
+
+}  // namespace
+}  // namespace factoring
+
+FactorOutcome FactorIntoPrimes(const TBigNumber& a,
+                               const std::function<void(const TBigNumber&)>& appendFactor,
+                               const std::atomic<bool>* cancel) {
+  using namespace factoring;
+  if (!IsWellFormed(a)) return FactorOutcome::TooLarge;
+  PrimeSequence primes;
+  Natural rest = modular::FromWide(wide::FromRecord(a));
+  // Trial division hands over the small factors in increasing order; it
+  // stops where the divisor's square passes what remains.
+  for (const std::uint32_t p : primes) {
+    if (modular::Compare(modular::FromSmall(std::uint64_t{p} * p), rest) > 0) break;
+    while (modular::RemainderSmall(rest, p) == 0) {
+      appendFactor(SmallNumber(p));
+      rest = Quotient(rest, modular::FromSmall(p));
+    }
+  }
+  if (modular::Compare(rest, modular::FromSmall(1)) <= 0) return FactorOutcome::Complete;
+
+  // What remains has only prime factors above 2^16: at most 104 of them.
+  constexpr int kMost = 128;
+  std::array<Natural, kMost> found{};
+  std::array<Natural, kMost> pending{};
+  int foundCount = 0;
+  int pendingCount = 0;
+  pending[pendingCount++] = rest;
+  while (pendingCount > 0) {
+    const Natural n = pending[--pendingCount];
+    if (Stopped(cancel)) return FactorOutcome::Cancelled;
+    if (IsProbablePrime(n, primes)) {
+      found[foundCount++] = n;
+      continue;
+    }
+    Natural factor;
+    if (FindFactor(n, primes, factor, cancel) != Outcome::Found) return FactorOutcome::Cancelled;
+    pending[pendingCount++] = factor;
+    pending[pendingCount++] = Quotient(n, factor);
+  }
+  std::sort(found.begin(), found.begin() + foundCount,
+            [](const Natural& x, const Natural& y) { return modular::Compare(x, y) < 0; });
+  for (int i = 0; i < foundCount; ++i)
+    appendFactor(RecordOf(found[i]));
+  return FactorOutcome::Complete;
+}

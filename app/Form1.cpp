@@ -5,37 +5,16 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPageSetupDialog>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinterInfo>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
-#include <QTimer>
-#include <chrono>
 
 #include "NumberText.h"
+#include "Printing.h"
 #include "SpecialFunctions.h"
 
 namespace {
-
-// The run button's caption in each mode, compared exactly, case included.
-namespace word {
-constexpr const char* Plus = "EXE";
-constexpr const char* Minus = "exe";
-constexpr const char* Multiply = "go";
-constexpr const char* Divide = "ok";
-constexpr const char* SquareRoot = "calc";
-constexpr const char* PrimeFactors = "run";
-constexpr const char* NthRoot = "RUN";
-constexpr const char* Reciprocal = "RUNN";
-constexpr const char* Power = "runn";
-constexpr const char* Factorial = "do it";
-}  // namespace word
-
-// The text that modes "calc" and "run" read as their unused second operand.
-constexpr const char* kPlaceholderOperand = "1234";
 
 constexpr int kClientWidth = 773;
 constexpr int kClientHeight = 339;
@@ -109,17 +88,13 @@ QLineEdit* PlaceEdit(QWidget* parent, const char* name, int top) {
 
 }  // namespace
 
-// What a mode command sets up: the prompts, the run button's word, whether
-// the second line shows, and the text that Edit2 gets ("" empties it).
-struct TForm1::ModeRow {
-  const char* label1;
-  const char* label2;  // nullptr leaves Label2's caption as it is
-  const char* word;
-  bool showsLine2;
-  const char* edit2Text;
-};
+TForm1::TForm1(QWidget* parent)
+    : TForm1(FactorIntoPrimes, std::chrono::milliseconds(100), parent) {}
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(FactoringJob::Search search, std::chrono::milliseconds busyDelay, QWidget* parent)
+    : QMainWindow(parent),
+      Printer(std::make_unique<QPrinter>(QPrinter::HighResolution)),
+      factoring_(new FactoringJob(std::move(search), busyDelay, this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quorvex"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -134,17 +109,16 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
   if (const QScreen* host = screen()) move(host->availableGeometry().center() - rect().center());
 
-  busyTimer_ = new QTimer(this);
-  busyTimer_->setInterval(100);
-  connect(busyTimer_, &QTimer::timeout, this, &TForm1::ShowProgress);
+  connect(factoring_, &FactoringJob::busy, this, &TForm1::EnterBusy);
+  connect(factoring_, &FactoringJob::progress, Edit2, &QLineEdit::setPlaceholderText);
+  connect(factoring_, &FactoringJob::finished, this, &TForm1::FinishFactoring);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(escape, &QShortcut::activated, this, &TForm1::CancelFactoring);
+  connect(escape, &QShortcut::activated, factoring_, &FactoringJob::Cancel);
   FormCreate();
 }
 
-TForm1::~TForm1() {
-  CancelFactoring();
-}
+// The job, a child, cancels a running search when it goes.
+TForm1::~TForm1() = default;
 
 void TForm1::BuildControls() {
   auto* client = new QWidget(this);
@@ -247,7 +221,7 @@ void TForm1::HideInputs() {
   }
 }
 
-void TForm1::EnterMode(const ModeRow& mode) {
+void TForm1::EnterMode(const Mode& mode) {
   HideInputs();
   SetCaption(Label1, mode.label1);
   if (mode.label2) SetCaption(Label2, mode.label2);
@@ -263,60 +237,52 @@ void TForm1::EnterMode(const ModeRow& mode) {
 }
 
 void TForm1::plus1Click() {
-  EnterMode({"This number plus", "this number", word::Plus, true, ""});
+  EnterMode(ModeOf(Operation::Plus));
 }
 
 void TForm1::minus1Click() {
-  EnterMode({"This number minus", "this number", word::Minus, true, ""});
+  EnterMode(ModeOf(Operation::Minus));
 }
 
 void TForm1::multiply1Click() {
-  EnterMode({"This number multiplied", "with this number", word::Multiply, true, ""});
+  EnterMode(ModeOf(Operation::Multiply));
 }
 
 void TForm1::divide1Click() {
-  EnterMode({"enter number to divide", "enter divider", word::Divide, true, ""});
+  EnterMode(ModeOf(Operation::Divide));
 }
 
 void TForm1::sqroot1Click() {
-  EnterMode({"The square root of this number", "is this number or nearly this number",
-             word::SquareRoot, false, ""});
+  EnterMode(ModeOf(Operation::SquareRoot));
 }
 
 void TForm1::primefactors1Click() {
-  EnterMode(
-      {"number to determine factors", nullptr, word::PrimeFactors, false, kPlaceholderOperand});
+  EnterMode(ModeOf(Operation::PrimeFactors));
 }
 
 void TForm1::nthrootofnumber1Click() {
-  EnterMode({"The nth root of this number", "enter what root degree", word::NthRoot, true, ""});
+  EnterMode(ModeOf(Operation::NthRoot));
 }
 
 void TForm1::N1x1Click() {
-  EnterMode({"1 divided by this number", "answer", word::Reciprocal, true, ""});
+  EnterMode(ModeOf(Operation::Reciprocal));
 }
 
 void TForm1::xtothepowerofn1Click() {
-  EnterMode({"this number to the power ", "of this number", word::Power, true, ""});
+  EnterMode(ModeOf(Operation::Power));
 }
 
 void TForm1::n1Click() {
-  EnterMode({"1 x 2 x 3 x ... x n  enter n  ", "answer", word::Factorial, true, ""});
+  EnterMode(ModeOf(Operation::Factorial));
 }
 
-bool TForm1::IsMode(const char* word) const {
-  return Button1->text() == QLatin1String(word);
-}
-
-// The modes whose answer stands on the second line rather than the third.
-bool TForm1::AnswersOnLine2() const {
-  return IsMode(word::SquareRoot) || IsMode(word::PrimeFactors) || IsMode(word::Reciprocal) ||
-         IsMode(word::Factorial);
-}
-
+// The mode is the run button's caption; a caption that names no mode
+// ("busy") runs nothing.
 void TForm1::Button1Click() {
+  const Mode* mode = FindMode(Button1->text());
+  if (!mode) return;
   try {
-    Press();
+    Press(*mode);
   } catch (const ConversionError& error) {
     ShowConversionError(error);
   }
@@ -325,29 +291,43 @@ void TForm1::Button1Click() {
 // One press of the run button: read the operands, run the mode's operation,
 // show its answer. A field that is not a number ends the press with the
 // conversion error; one that does not fit a record, with "too large".
-void TForm1::Press() {
+void TForm1::Press(const Mode& mode) {
   Edit3->clear();
-  // Square root and prime factors take one operand; their second is read as
-  // a fixed placeholder so that whatever Edit2 shows cannot fail the press.
-  const bool oneOperand = IsMode(word::SquareRoot) || IsMode(word::PrimeFactors);
-  const QString text2 = oneOperand ? QString::fromLatin1(kPlaceholderOperand) : Edit2->text();
-
-  if (!ReadField(Edit1->text(), Numbers[1])) return ShowTooLarge();
-  if (IsMode(word::Factorial)) return FactorialBranch();
-  if (IsMode(word::Reciprocal)) return ReciprocalBranch();
-  if (IsMode(word::Power)) return PowerBranch();
-  if (!ReadField(text2, Numbers[2])) return ShowTooLarge();
-  if (IsMode(word::PrimeFactors)) return PrimeFactorBranch();
-  if (IsMode(word::SquareRoot)) return SquareRootBranch();
-
-  if (IsMode(word::Minus)) Subtraction();
-  if (IsMode(word::Plus) && !StoreAnswer(AddNumbers(Numbers[1], Numbers[2]))) {
-    return ShowTooLarge();
+  if (!ReadField(Edit1->text(), Numbers[1])) return ShowTooLarge(mode);
+  if (mode.second != SecondOperand::NotRead) {
+    // The placeholder keeps whatever Edit2 shows from failing a one-operand press.
+    const QString text2 = mode.second == SecondOperand::Placeholder
+                              ? QString::fromLatin1(kPlaceholderOperand)
+                              : Edit2->text();
+    if (!ReadField(text2, Numbers[2])) return ShowTooLarge(mode);
   }
-  if (IsMode(word::Multiply) && !Multiplication()) return ShowTooLarge();
-  if (IsMode(word::Divide) && !Division()) return;
-  ShowAnswer();
-  if (IsMode(word::NthRoot)) NthRootBranch();
+  switch (mode.operation) {
+    case Operation::Plus:
+      if (!StoreAnswer(AddNumbers(Numbers[1], Numbers[2]))) return ShowTooLarge(mode);
+      return ShowAnswer();
+    case Operation::Minus:
+      Subtraction();
+      return ShowAnswer();
+    case Operation::Multiply:
+      if (!Multiplication()) return ShowTooLarge(mode);
+      return ShowAnswer();
+    case Operation::Divide:
+      if (Division()) ShowAnswer();
+      return;
+    case Operation::SquareRoot:
+      return SquareRootBranch();
+    case Operation::PrimeFactors:
+      return PrimeFactorBranch();
+    case Operation::NthRoot:
+      ShowAnswer();
+      return NthRootBranch();
+    case Operation::Reciprocal:
+      return ReciprocalBranch();
+    case Operation::Power:
+      return PowerBranch();
+    case Operation::Factorial:
+      return FactorialBranch();
+  }
 }
 
 bool TForm1::ReadField(const QString& text, TBigNumber& record) {
@@ -356,17 +336,17 @@ bool TForm1::ReadField(const QString& text, TBigNumber& record) {
 
 void TForm1::Subtraction() {
   if (IsGreater(Numbers[1], Numbers[2])) {
-    Numbers[3] = SubtractNumbers(Numbers[1], Numbers[2]);
+    Numbers[Answer] = SubtractNumbers(Numbers[1], Numbers[2]);
   } else {
-    Numbers[3].Len = 0;
+    Numbers[Answer].Len = 0;
   }
-  if (Numbers[3].Len == 0) Show(Edit3, QStringLiteral("negative or zero"));
+  if (Numbers[Answer].Len == 0) Show(Edit3, QStringLiteral("negative or zero"));
 }
 
 // Keeps an answer that fits as the press's answer; false for one too large.
 bool TForm1::StoreAnswer(const TBigNumber& answer) {
   if (IsTooLarge(answer)) return false;
-  Numbers[3] = answer;
+  Numbers[Answer] = answer;
   return true;
 }
 
@@ -382,9 +362,9 @@ bool TForm1::Division() {
   if (Numbers[2].Digits[1] == 0 || Edit2->text().isEmpty() || Edit1->text().isEmpty()) {
     return false;
   }
-  Numbers[3] = DivideNumbers(Numbers[1], Numbers[2], Numbers[6]);
+  Numbers[Answer] = DivideNumbers(Numbers[1], Numbers[2], Numbers[Remainder]);
   SetCaption(Label4, QStringLiteral("remainder"));
-  Show(Edit4, DigitText(Numbers[6]));
+  Show(Edit4, DigitText(Numbers[Remainder]));
   Label4->show();
   Edit4->show();
   return true;
@@ -393,8 +373,9 @@ bool TForm1::Division() {
 void TForm1::FactorialBranch() {
   Edit2->clear();
   if (Edit1->text().isEmpty()) return;
-  if (!StoreAnswer(Factorial(Edit1->text().toStdString()))) return ShowTooLarge();
-  Show(Edit2, DigitText(Numbers[3]));
+  if (!StoreAnswer(Factorial(Edit1->text().toStdString())))
+    return ShowTooLarge(ModeOf(Operation::Factorial));
+  Show(Edit2, DigitText(Numbers[Answer]));
 }
 
 // 1/x reads "0.", the zeros that Scale places, then the digits.
@@ -402,9 +383,10 @@ void TForm1::ReciprocalBranch() {
   if (Edit1->text().isEmpty()) return Edit2->clear();
   if (Reads(Numbers[1], 0)) return Show(Edit2, QStringLiteral("you tell me"));
   if (Reads(Numbers[1], 1)) return Show(Edit2, QStringLiteral("1"));
-  if (!StoreAnswer(Reciprocal(Numbers[1], Numbers[6]))) return ShowTooLarge();
-  const int zeros = std::max(Numbers[3].Scale - 2, 0);
-  Show(Edit2, QStringLiteral("0.") + QString(zeros, '0') + DigitText(Numbers[3]));
+  if (!StoreAnswer(Reciprocal(Numbers[1], Numbers[Remainder])))
+    return ShowTooLarge(ModeOf(Operation::Reciprocal));
+  const int zeros = std::max(Numbers[Answer].Scale - 2, 0);
+  Show(Edit2, QStringLiteral("0.") + QString(zeros, '0') + DigitText(Numbers[Answer]));
 }
 
 // A negative power of a whole number other than 1 is no whole number.
@@ -418,13 +400,13 @@ void TForm1::PowerBranch() {
     return Show(Edit3, Reads(Numbers[1], 0) ? QStringLiteral("you tell me")
                                             : QStringLiteral("not a whole number"));
   }
-  if (!StoreAnswer(PowerOf(Numbers[1], exponent))) return ShowTooLarge();
-  Show(Edit3, DigitText(Numbers[3]));
+  if (!StoreAnswer(PowerOf(Numbers[1], exponent))) return ShowTooLarge(ModeOf(Operation::Power));
+  Show(Edit3, DigitText(Numbers[Answer]));
 }
 
 // The factors stand on the second line after a leading "1", each after " x ".
-// The search runs on a worker thread; a search that takes longer than
-// about 100 ms makes the window busy until it ends or is cancelled.
+// The search runs on a worker thread; one that takes longer than the busy
+// delay makes the window busy until it ends or is cancelled.
 void TForm1::PrimeFactorBranch() {
   if (Edit1->text().isEmpty()) return Edit2->clear();
   SetCaption(Label2, QStringLiteral("answer"));
@@ -435,72 +417,32 @@ void TForm1::PrimeFactorBranch() {
     return Show(Edit2, DigitText(Numbers[1]));
   }
   Edit2->clear();
-  auto factoring = std::make_unique<Factoring>();
-  factoring->clock.start();
-  factoring->text = "1";
-  Factoring* job = factoring.get();
-  const TBigNumber number = Numbers[1];
-  factoring->result = std::async(std::launch::async, [job, number] {
-    return FactorIntoPrimes(
-        number,
-        [job](const TBigNumber& factor) {
-          job->text += " x ";
-          job->text += DigitString(factor);
-        },
-        &job->cancel);
-  });
-  factoring_ = std::move(factoring);
-  if (factoring_->result.wait_for(std::chrono::milliseconds(100)) == std::future_status::ready) {
-    return FinishFactoring();
-  }
-  EnterBusy();
+  factoring_->Start(Numbers[1]);
 }
 
 // Only Esc and closing the window are taken while the window is busy; the
-// second line shows how long the search has run.
+// second line's placeholder shows the job's progress.
 void TForm1::EnterBusy() {
   menuBar()->setEnabled(false);
   centralWidget()->setEnabled(false);
   Button1->setText(QStringLiteral("busy"));
-  busyTimer_->start();
-  ShowProgress();
-}
-
-void TForm1::ShowProgress() {
-  const double seconds = static_cast<double>(factoring_->clock.elapsed()) / 1000;
-  Edit2->setPlaceholderText(
-      QStringLiteral("working for %1 s \u2014 press Esc to cancel").arg(seconds, 0, 'f', 1));
-  if (factoring_->result.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-    FinishFactoring();
-  }
 }
 
 // Shows the factors when the search completed; after a cancel the second
 // line stays as empty as it was before the search.
-void TForm1::FinishFactoring() {
-  const FactorOutcome outcome = factoring_->result.get();
-  const std::string text = factoring_->text;
-  factoring_.reset();
-  busyTimer_->stop();
+void TForm1::FinishFactoring(FactorOutcome outcome, const QString& factors) {
   Edit2->setPlaceholderText(QString());
   if (!centralWidget()->isEnabled()) {
-    Button1->setText(QLatin1String(word::PrimeFactors));
+    Button1->setText(QLatin1String(ModeOf(Operation::PrimeFactors).word));
     menuBar()->setEnabled(true);
     centralWidget()->setEnabled(true);
     Button1->setFocus();
   }
-  if (outcome == FactorOutcome::Complete) Show(Edit2, QString::fromStdString(text));
-}
-
-void TForm1::CancelFactoring() {
-  if (!factoring_) return;
-  factoring_->cancel = true;
-  factoring_->result.wait();
-  FinishFactoring();
+  if (outcome == FactorOutcome::Complete) Show(Edit2, factors);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  CancelFactoring();
+  factoring_->Cancel();
   QMainWindow::closeEvent(event);
 }
 
@@ -511,16 +453,16 @@ void TForm1::SquareRootBranch() {
   Edit2->clear();
   if (Edit1->text().isEmpty()) return;
   if (Reads(Numbers[1], 0)) {
-    Numbers[3] = SmallNumber(0);
+    Numbers[Answer] = SmallNumber(0);
     return Show(Edit2, QStringLiteral("0"));
   }
   TBigNumber root;
   {
-    const BusyCaption busy(Button1, word::SquareRoot);
+    const BusyCaption busy(Button1, ModeOf(Operation::SquareRoot).word);
     root = SquareRoot(Numbers[1]);
   }
-  if (!StoreAnswer(root)) return ShowTooLarge();
-  Show(Edit2, WithPoint(Numbers[3], 10));
+  if (!StoreAnswer(root)) return ShowTooLarge(ModeOf(Operation::SquareRoot));
+  Show(Edit2, WithPoint(Numbers[Answer], 10));
 }
 
 // The root shows three decimals on the third line, under "The root". The
@@ -543,43 +485,36 @@ void TForm1::NthRootBranch() {
   Edit3->clear();
   if (Edit1->text().isEmpty()) return;
   if (IsZeroValue(Numbers[1])) {
-    Numbers[3] = SmallNumber(0);
+    Numbers[Answer] = SmallNumber(0);
     return Show(Edit3, QStringLiteral("0"));
   }
   TBigNumber root;
   {
-    const BusyCaption busy(Button1, word::NthRoot);
+    const BusyCaption busy(Button1, ModeOf(Operation::NthRoot).word);
     root = degree == 2 ? SquareRoot(Numbers[1]) : NthRoot(Numbers[1], degree);
   }
   if (degree == 2) {
     Edit2->clear();
     if (!IsTooLarge(root)) root.Len -= 7;
   }
-  if (!StoreAnswer(root)) return ShowTooLarge();
-  Show(Edit3, WithPoint(Numbers[3], 3));
+  if (!StoreAnswer(root)) return ShowTooLarge(ModeOf(Operation::NthRoot));
+  Show(Edit3, WithPoint(Numbers[Answer], 3));
 }
 
 void TForm1::ShowAnswer() {
   SetCaption(Label3, QStringLiteral("answer"));
-  if (Numbers[3].Len != 0) Show(Edit3, DigitText(Numbers[3]));
+  if (Numbers[Answer].Len != 0) Show(Edit3, DigitText(Numbers[Answer]));
   Label3->show();
   Edit3->show();
 }
 
-void TForm1::ShowTooLarge() {
-  const QString tooLarge = QStringLiteral("too large");
-  if (AnswersOnLine2()) {
-    if (IsMode(word::PrimeFactors)) SetCaption(Label2, QStringLiteral("answer"));
-    Show(Edit2, tooLarge);
-    Label2->show();
-    Edit2->show();
-  } else {
-    SetCaption(Label3,
-               IsMode(word::NthRoot) ? QStringLiteral("The root") : QStringLiteral("answer"));
-    Show(Edit3, tooLarge);
-    Label3->show();
-    Edit3->show();
-  }
+void TForm1::ShowTooLarge(const Mode& mode) {
+  QLabel* label = mode.answerLine == 2 ? Label2 : Label3;
+  QLineEdit* field = mode.answerLine == 2 ? Edit2 : Edit3;
+  if (mode.tooLargeCaption) SetCaption(label, QString::fromLatin1(mode.tooLargeCaption));
+  Show(field, QStringLiteral("too large"));
+  label->show();
+  field->show();
 }
 
 void TForm1::ShowConversionError(const ConversionError& error) {
@@ -598,11 +533,11 @@ void TForm1::exit1Click() {
 }
 
 void TForm1::Button3Click() {
-  Memory = Numbers[3];
+  Memory = Numbers[Answer];
 }
 
 void TForm1::Button6Click() {
-  Memory1 = Numbers[3];
+  Memory1 = Numbers[Answer];
 }
 
 void TForm1::Button4Click() {
@@ -639,47 +574,10 @@ void TForm1::copyline41Click() {
   Edit4->copy();
 }
 
-// The set-up dialog serves printers only; after printing to a file it turns
-// back to the default printer, and without one it says so.
 void TForm1::printoptions1Click() {
-  if (Printer.outputFormat() != QPrinter::NativeFormat) {
-    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-      QMessageBox box(QMessageBox::Information, windowTitle(),
-                      QStringLiteral("There is no printer to set up on this computer. "
-                                     "\"print screen\" can still print to a PDF file."),
-                      QMessageBox::Ok, this);
-      box.setObjectName(QStringLiteral("NoPrinterBox"));
-      box.exec();
-      return;
-    }
-    Printer.setOutputFormat(QPrinter::NativeFormat);
-  }
-  QPageSetupDialog dialog(&Printer, this);
-  dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
-  dialog.exec();
+  SetUpPage(this, *Printer);
 }
 
 void TForm1::printscreen1Click() {
-  QPrintDialog dialog(&Printer, this);
-  dialog.setObjectName(QStringLiteral("PrintDialog1"));
-  if (dialog.exec() != QDialog::Accepted) return;
-  if (!PrintClientArea(Printer)) {
-    const QString where =
-        Printer.outputFileName().isEmpty() ? Printer.printerName() : Printer.outputFileName();
-    QMessageBox::warning(this, windowTitle(),
-                         QStringLiteral("The window could not be printed on %1.").arg(where));
-  }
-}
-
-bool TForm1::PrintClientArea(QPrinter& target) {
-  QWidget* client = centralWidget();
-  const QPixmap image = client->grab();
-  QPainter painter;
-  if (!painter.begin(&target)) return false;
-  // The page shows the window at its own size: window pixels per inch become
-  // printer dots per inch.
-  const QRect page(0, 0, client->width() * target.logicalDpiX() / client->logicalDpiX(),
-                   client->height() * target.logicalDpiY() / client->logicalDpiY());
-  painter.drawPixmap(page, image);
-  return painter.end();
+  PrintWindow(this, *centralWidget(), *Printer);
 }

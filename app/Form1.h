@@ -6,23 +6,20 @@
 // operation to perform.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
-#include <QPrinter>
 #include <array>
-#include <atomic>
-#include <future>
+#include <chrono>
 #include <memory>
-#include <string>
 
 #include "BigNumber.h"
-#include "SpecialFunctions.h"
+#include "FactoringJob.h"
+#include "Modes.h"
 
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPrinter;
 class QPushButton;
-class QTimer;
 class ConversionError;
 
 class TForm1 : public QMainWindow {
@@ -30,38 +27,30 @@ class TForm1 : public QMainWindow {
 
  public:
   explicit TForm1(QWidget* parent = nullptr);
+  // A window whose prime-factor press runs `search` and turns busy when the
+  // search takes longer than `busyDelay`.
+  TForm1(FactoringJob::Search search, std::chrono::milliseconds busyDelay,
+         QWidget* parent = nullptr);
   ~TForm1() override;
 
-  // The window's number records: operands 1 and 2, answer 3, remainder 6.
+  // The window's number records: operands 1 and 2, the answer and the
+  // remainder.
+  static constexpr int Answer = 3;
+  static constexpr int Remainder = 6;
   const std::array<TBigNumber, 7>& numbers() const { return Numbers; }
   const TBigNumber& memory() const { return Memory; }
   const TBigNumber& memory1() const { return Memory1; }
 
   // The printer and its settings, as the printing dialogs leave them.
-  QPrinter& printer() { return Printer; }
+  QPrinter& printer() { return *Printer; }
 
-  // True while a long search runs on its worker thread and the window is
-  // busy.
-  bool isBusy() const { return factoring_ != nullptr; }
-
-  // Prints the image of the window's client area on one page of `target`,
-  // at its top-left corner, scaled by the printer's resolution.
-  bool PrintClientArea(QPrinter& target);
+  // True while a prime factorisation runs on its worker thread.
+  bool isBusy() const { return factoring_->IsRunning(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  struct ModeRow;
-
-  // A prime factorisation running on a worker thread.
-  struct Factoring {
-    std::atomic<bool> cancel{false};
-    std::string text;  // written by the worker until `result` is ready
-    std::future<FactorOutcome> result;
-    QElapsedTimer clock;
-  };
-
   void BuildControls();
   void BuildMenu();
   QMenu* AddMenu(const char* name, const QString& title);
@@ -70,7 +59,7 @@ class TForm1 : public QMainWindow {
 
   void FormCreate();
   void HideInputs();
-  void EnterMode(const ModeRow& mode);
+  void EnterMode(const Mode& mode);
 
   void plus1Click();
   void minus1Click();
@@ -84,9 +73,7 @@ class TForm1 : public QMainWindow {
   void n1Click();
 
   void Button1Click();
-  void Press();
-  bool IsMode(const char* word) const;
-  bool AnswersOnLine2() const;
+  void Press(const Mode& mode);
   bool ReadField(const QString& text, TBigNumber& record);
   bool StoreAnswer(const TBigNumber& answer);
   void Subtraction();
@@ -97,13 +84,11 @@ class TForm1 : public QMainWindow {
   void PowerBranch();
   void PrimeFactorBranch();
   void EnterBusy();
-  void ShowProgress();
-  void FinishFactoring();
-  void CancelFactoring();
+  void FinishFactoring(FactorOutcome outcome, const QString& factors);
   void SquareRootBranch();
   void NthRootBranch();
   void ShowAnswer();
-  void ShowTooLarge();
+  void ShowTooLarge(const Mode& mode);
   void ShowConversionError(const ConversionError& error);
 
   void Button2Click();
@@ -141,7 +126,6 @@ class TForm1 : public QMainWindow {
   std::array<TBigNumber, 7> Numbers{};
   TBigNumber Memory{};
   TBigNumber Memory1{};
-  QPrinter Printer{QPrinter::HighResolution};
-  std::unique_ptr<Factoring> factoring_;
-  QTimer* busyTimer_ = nullptr;
+  std::unique_ptr<QPrinter> Printer;
+  FactoringJob* factoring_ = nullptr;
 };

@@ -12,7 +12,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 #include "Form1.h"
 #include "NumberText.h"
@@ -32,6 +34,32 @@ QString Digits(const TBigNumber& x) {
 // curves.
 const QString kHardNumber =
     "15948631238018815695381437143326203828904502090831867156586347461367379791452713";
+
+// Holds a search until opened; a cancel lets it go at once.
+struct Gate {
+  std::mutex mutex;
+  std::condition_variable opened;
+  bool open = false;
+  std::atomic<bool> sawCancel{false};
+
+  void Open() {
+    const std::lock_guard lock(mutex);
+    open = true;
+    opened.notify_all();
+  }
+  // True once opened; false when `cancel` turns true first.
+  bool Pass(const std::atomic<bool>& cancel) {
+    std::unique_lock lock(mutex);
+    while (!open) {
+      if (cancel) {
+        sawCancel = true;
+        return false;
+      }
+      opened.wait_for(lock, std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+};
 
 // Records the caption of a button each time it is painted.
 class PaintedCaptions : public QObject {
@@ -77,6 +105,19 @@ class Form1Test : public QObject {
   }
 
   void Run() { QTest::mouseClick(Button(1), Qt::LeftButton); }
+
+  // A window whose prime-factor search holds at `gate` until the test opens
+  // it (or the search is cancelled), then factors for real.
+  void UseGatedSearch(Gate& gate) {
+    form = std::make_unique<TForm1>(
+        [&gate](const TBigNumber& n, const std::function<void(const TBigNumber&)>& append,
+                const std::atomic<bool>* cancel) {
+          if (!gate.Pass(*cancel)) return FactorOutcome::Cancelled;
+          return FactorIntoPrimes(n, append, cancel);
+        },
+        std::chrono::milliseconds(100));
+    form->show();
+  }
 
   QStringList Visible() const {
     QStringList shown;
@@ -155,6 +196,7 @@ class Form1Test : public QObject {
   }
 
   void modeCommandSetsUpItsRow_data() {
+    // clang-format off
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("label1");
     QTest::addColumn<QString>("label2");
@@ -162,46 +204,17 @@ class Form1Test : public QObject {
     QTest::addColumn<bool>("line2");
     QTest::addColumn<QString>("edit2");
 
-    QTest::newRow("plus") << "plus1"
-                          << "This number plus"
-                          << "this number"
-                          << "EXE" << true << "";
-    QTest::newRow("minus") << "minus1"
-                           << "This number minus"
-                           << "this number"
-                           << "exe" << true << "";
-    QTest::newRow("multiply") << "multiply1"
-                              << "This number multiplied"
-                              << "with this number"
-                              << "go" << true << "";
-    QTest::newRow("divide") << "divide1"
-                            << "enter number to divide"
-                            << "enter divider"
-                            << "ok" << true << "";
-    QTest::newRow("sqroot") << "sqroot1"
-                            << "The square root of this number"
-                            << "is this number or nearly this number"
-                            << "calc" << false << "";
-    QTest::newRow("prime factors") << "primefactors1"
-                                   << "number to determine factors"
-                                   << "Label2"
-                                   << "run" << false << "1234";
-    QTest::newRow("nth root") << "nthrootofnumber1"
-                              << "The nth root of this number"
-                              << "enter what root degree"
-                              << "RUN" << true << "";
-    QTest::newRow("1/x") << "N1x1"
-                         << "1 divided by this number"
-                         << "answer"
-                         << "RUNN" << true << "";
-    QTest::newRow("power") << "xtothepowerofn1"
-                           << "this number to the power "
-                           << "of this number"
-                           << "runn" << true << "";
-    QTest::newRow("n!") << "n1"
-                        << "1 x 2 x 3 x ... x n  enter n  "
-                        << "answer"
-                        << "do it" << true << "";
+    QTest::newRow("plus") << "plus1" << "This number plus" << "this number" << "EXE" << true << "";
+    QTest::newRow("minus") << "minus1" << "This number minus" << "this number" << "exe" << true << "";
+    QTest::newRow("multiply") << "multiply1" << "This number multiplied" << "with this number" << "go" << true << "";
+    QTest::newRow("divide") << "divide1" << "enter number to divide" << "enter divider" << "ok" << true << "";
+    QTest::newRow("sqroot") << "sqroot1" << "The square root of this number" << "is this number or nearly this number" << "calc" << false << "";
+    QTest::newRow("prime factors") << "primefactors1" << "number to determine factors" << "Label2" << "run" << false << "1234";
+    QTest::newRow("nth root") << "nthrootofnumber1" << "The nth root of this number" << "enter what root degree" << "RUN" << true << "";
+    QTest::newRow("1/x") << "N1x1" << "1 divided by this number" << "answer" << "RUNN" << true << "";
+    QTest::newRow("power") << "xtothepowerofn1" << "this number to the power " << "of this number" << "runn" << true << "";
+    QTest::newRow("n!") << "n1" << "1 x 2 x 3 x ... x n  enter n  " << "answer" << "do it" << true << "";
+    // clang-format on
   }
 
   void modeCommandSetsUpItsRow() {
@@ -244,6 +257,7 @@ class Form1Test : public QObject {
   }
 
   void pressShowsTheAnswer_data() {
+    // clang-format off
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
@@ -251,95 +265,32 @@ class Form1Test : public QObject {
 
     const QString nines499(499, '9');
     const QString big(500, '7');
-    QTest::newRow("2 + 3") << "plus1"
-                           << "2"
-                           << "3"
-                           << "5";
-    QTest::newRow("carry") << "plus1"
-                           << "999"
-                           << "1"
-                           << "1000";
-    QTest::newRow("empty + empty") << "plus1"
-                                   << ""
-                                   << ""
-                                   << "";
-    QTest::newRow("empty + 123") << "plus1"
-                                 << ""
-                                 << "123"
-                                 << "123";
-    QTest::newRow("007 + 5") << "plus1"
-                             << "007"
-                             << "5"
-                             << "12";
-    QTest::newRow("00 + 0") << "plus1"
-                            << "00"
-                            << "0"
-                            << "0";
-    QTest::newRow("500 digits + 1") << "plus1" << nines499 << "1"
-                                    << "1" + QString(499, '0');
-    QTest::newRow("500 + 500 digits")
-        << "plus1" << QString(500, '4') << QString(500, '4') << QString(500, '8');
-    QTest::newRow("12 x 12") << "multiply1"
-                             << "12"
-                             << "12"
-                             << "144";
-    QTest::newRow("0 x 123") << "multiply1"
-                             << "0"
-                             << "123"
-                             << "0";
-    QTest::newRow("012 x 5") << "multiply1"
-                             << "012"
-                             << "5"
-                             << "60";
-    QTest::newRow("empty x 5") << "multiply1"
-                               << ""
-                               << "5"
-                               << "0";
-    QTest::newRow("5 x empty") << "multiply1"
-                               << "5"
-                               << ""
-                               << "0";
-    QTest::newRow("250 x 250 digits") << "multiply1" << QString(250, '9') << QString(250, '9')
-                                      << QString(249, '9') + "8" + QString(249, '0') + "1";
-    QTest::newRow("300 x 150 digits")
-        << "multiply1"
-        << "1" + QString(299, '0') << "2" + QString(149, '0') << "2" + QString(448, '0');
-    QTest::newRow("12 - 5") << "minus1"
-                            << "12"
-                            << "5"
-                            << "7";
-    QTest::newRow("5 - 5") << "minus1"
-                           << "5"
-                           << "5"
-                           << "negative or zero";
-    QTest::newRow("5 - 12") << "minus1"
-                            << "5"
-                            << "12"
-                            << "negative or zero";
-    QTest::newRow("empty - 5") << "minus1"
-                               << ""
-                               << "5"
-                               << "negative or zero";
-    QTest::newRow("5 - empty") << "minus1"
-                               << "5"
-                               << ""
-                               << "5";
-    QTest::newRow("05 - 6") << "minus1"
-                            << "05"
-                            << "6"
-                            << "negative or zero";
-    QTest::newRow("007 - 5") << "minus1"
-                             << "007"
-                             << "5"
-                             << "2";
-    QTest::newRow("000 - 0") << "minus1"
-                             << "000"
-                             << "0"
-                             << "negative or zero";
-    QTest::newRow("500 digits - 1") << "minus1"
-                                    << "1" + QString(499, '0') << "1" << nines499;
-    QTest::newRow("leading zeros beyond 500")
-        << "minus1" << QString(20, '0') + big << big << "negative or zero";
+    QTest::newRow("2 + 3") << "plus1" << "2" << "3" << "5";
+    QTest::newRow("carry") << "plus1" << "999" << "1" << "1000";
+    QTest::newRow("empty + empty") << "plus1" << "" << "" << "";
+    QTest::newRow("empty + 123") << "plus1" << "" << "123" << "123";
+    QTest::newRow("007 + 5") << "plus1" << "007" << "5" << "12";
+    QTest::newRow("00 + 0") << "plus1" << "00" << "0" << "0";
+    QTest::newRow("500 digits + 1") << "plus1" << nines499 << "1" << "1" + QString(499, '0');
+    QTest::newRow("500 + 500 digits") << "plus1" << QString(500, '4') << QString(500, '4') << QString(500, '8');
+    QTest::newRow("12 x 12") << "multiply1" << "12" << "12" << "144";
+    QTest::newRow("0 x 123") << "multiply1" << "0" << "123" << "0";
+    QTest::newRow("012 x 5") << "multiply1" << "012" << "5" << "60";
+    QTest::newRow("empty x 5") << "multiply1" << "" << "5" << "0";
+    QTest::newRow("5 x empty") << "multiply1" << "5" << "" << "0";
+    QTest::newRow("250 x 250 digits") << "multiply1" << QString(250, '9') << QString(250, '9') << QString(249, '9') + "8" + QString(249, '0') + "1";
+    QTest::newRow("300 x 150 digits") << "multiply1" << "1" + QString(299, '0') << "2" + QString(149, '0') << "2" + QString(448, '0');
+    QTest::newRow("12 - 5") << "minus1" << "12" << "5" << "7";
+    QTest::newRow("5 - 5") << "minus1" << "5" << "5" << "negative or zero";
+    QTest::newRow("5 - 12") << "minus1" << "5" << "12" << "negative or zero";
+    QTest::newRow("empty - 5") << "minus1" << "" << "5" << "negative or zero";
+    QTest::newRow("5 - empty") << "minus1" << "5" << "" << "5";
+    QTest::newRow("05 - 6") << "minus1" << "05" << "6" << "negative or zero";
+    QTest::newRow("007 - 5") << "minus1" << "007" << "5" << "2";
+    QTest::newRow("000 - 0") << "minus1" << "000" << "0" << "negative or zero";
+    QTest::newRow("500 digits - 1") << "minus1" << "1" + QString(499, '0') << "1" << nines499;
+    QTest::newRow("leading zeros beyond 500") << "minus1" << QString(20, '0') + big << big << "negative or zero";
+    // clang-format on
   }
 
   void pressShowsTheAnswer() {
@@ -375,33 +326,19 @@ class Form1Test : public QObject {
   }
 
   void divideShowsQuotientAndRemainder_data() {
+    // clang-format off
     QTest::addColumn<QString>("dividend");
     QTest::addColumn<QString>("divisor");
     QTest::addColumn<QString>("quotient");
     QTest::addColumn<QString>("remainder");
-    QTest::newRow("17 / 5") << "17"
-                            << "5"
-                            << "3"
-                            << "2";
-    QTest::newRow("5 / 17") << "5"
-                            << "17"
-                            << "0"
-                            << "5";
-    QTest::newRow("1234 / 12") << "1234"
-                               << "12"
-                               << "102"
-                               << "10";
-    QTest::newRow("divisor 05") << "17"
-                                << "05"
-                                << "3"
-                                << "2";
-    QTest::newRow("dividend 0") << "0"
-                                << "7"
-                                << "0"
-                                << "0";
+    QTest::newRow("17 / 5") << "17" << "5" << "3" << "2";
+    QTest::newRow("5 / 17") << "5" << "17" << "0" << "5";
+    QTest::newRow("1234 / 12") << "1234" << "12" << "102" << "10";
+    QTest::newRow("divisor 05") << "17" << "05" << "3" << "2";
+    QTest::newRow("dividend 0") << "0" << "7" << "0" << "0";
     QTest::newRow("500 digits / 3") << QString(500, '9') << "3" << QString(500, '3') << "0";
-    QTest::newRow("500 / 250 digits")
-        << QString(500, '9') << "1" + QString(249, '0') << QString(251, '9') << QString(249, '9');
+    QTest::newRow("500 / 250 digits") << QString(500, '9') << "1" + QString(249, '0') << QString(251, '9') << QString(249, '9');
+    // clang-format on
   }
 
   void divideShowsQuotientAndRemainder() {
@@ -425,16 +362,14 @@ class Form1Test : public QObject {
   }
 
   void divideRefusesSilentlyAndKeepsTheEarlierRemainder_data() {
+    // clang-format off
     QTest::addColumn<QString>("dividend");
     QTest::addColumn<QString>("divisor");
-    QTest::newRow("divisor 0") << "17"
-                               << "0";
-    QTest::newRow("divisor 00") << "17"
-                                << "00";
-    QTest::newRow("empty divisor") << "17"
-                                   << "";
-    QTest::newRow("empty dividend") << ""
-                                    << "5";
+    QTest::newRow("divisor 0") << "17" << "0";
+    QTest::newRow("divisor 00") << "17" << "00";
+    QTest::newRow("empty divisor") << "17" << "";
+    QTest::newRow("empty dividend") << "" << "5";
+    // clang-format on
   }
 
   void divideRefusesSilentlyAndKeepsTheEarlierRemainder() {
@@ -466,6 +401,7 @@ class Form1Test : public QObject {
   }
 
   void specialModeShowsItsAnswer_data() {
+    // clang-format off
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
@@ -474,164 +410,48 @@ class Form1Test : public QObject {
     QTest::addColumn<QString>("caption");
 
     const QString sqrtCaption = "is this number or nearly this number";
-    QTest::newRow("sqrt 16") << "sqroot1"
-                             << "16"
-                             << "" << 2 << "4.0000000000" << sqrtCaption;
-    QTest::newRow("sqrt 2") << "sqroot1"
-                            << "2"
-                            << "" << 2 << "1.4142135624" << sqrtCaption;
-    QTest::newRow("sqrt 0") << "sqroot1"
-                            << "0"
-                            << "" << 2 << "0" << sqrtCaption;
-    QTest::newRow("sqrt 00") << "sqroot1"
-                             << "00"
-                             << "" << 2 << "0" << sqrtCaption;
-    QTest::newRow("sqrt empty") << "sqroot1"
-                                << ""
-                                << "" << 2 << "" << sqrtCaption;
-    QTest::newRow("sqrt 499 digits") << "sqroot1"
-                                     << "1" + QString(498, '0') << "" << 2
-                                     << "1" + QString(249, '0') + ".0000000000" << sqrtCaption;
-    QTest::newRow("root 2 of 2") << "nthrootofnumber1"
-                                 << "2"
-                                 << "2" << 3 << "1.414"
-                                 << "The root";
-    QTest::newRow("root 3 of 27") << "nthrootofnumber1"
-                                  << "27"
-                                  << "3" << 3 << "3.000"
-                                  << "The root";
-    QTest::newRow("root 3 of 2") << "nthrootofnumber1"
-                                 << "2"
-                                 << "3" << 3 << "1.259"
-                                 << "The root";
-    QTest::newRow("root 7 of 5") << "nthrootofnumber1"
-                                 << "5"
-                                 << "7" << 3 << "1.258"
-                                 << "The root";
-    QTest::newRow("root 2 of 0") << "nthrootofnumber1"
-                                 << "0"
-                                 << "2" << 3 << "0"
-                                 << "The root";
-    QTest::newRow("root 5 of 000") << "nthrootofnumber1"
-                                   << "000"
-                                   << "5" << 3 << "0"
-                                   << "The root";
-    QTest::newRow("root of empty") << "nthrootofnumber1"
-                                   << ""
-                                   << "3" << 3 << ""
-                                   << "The root";
-    QTest::newRow("root, empty degree") << "nthrootofnumber1"
-                                        << "16"
-                                        << "" << 3 << "4.000"
-                                        << "The root";
-    QTest::newRow("root 599 of 1") << "nthrootofnumber1"
-                                   << "1"
-                                   << "599" << 3 << "1.000"
-                                   << "The root";
-    QTest::newRow("root 600 of 1") << "nthrootofnumber1"
-                                   << "1"
-                                   << "600" << 3 << "too large"
-                                   << "The root";
-    QTest::newRow("1/0") << "N1x1"
-                         << "0"
-                         << "" << 2 << "you tell me"
-                         << "answer";
-    QTest::newRow("1/00") << "N1x1"
-                          << "00"
-                          << "" << 2 << "you tell me"
-                          << "answer";
-    QTest::newRow("1/1") << "N1x1"
-                         << "1"
-                         << "" << 2 << "1"
-                         << "answer";
-    QTest::newRow("1/4") << "N1x1"
-                         << "4"
-                         << "" << 2 << "0.2500000000000000000000000"
-                         << "answer";
-    QTest::newRow("1/125") << "N1x1"
-                           << "125"
-                           << "" << 2 << "0.008000000000000000000000000"
-                           << "answer";
-    QTest::newRow("1/empty") << "N1x1"
-                             << ""
-                             << "" << 2 << ""
-                             << "answer";
-    QTest::newRow("2^10") << "xtothepowerofn1"
-                          << "2"
-                          << "10" << 3 << "1024"
-                          << "answer";
-    QTest::newRow("7^0") << "xtothepowerofn1"
-                         << "7"
-                         << "0" << 3 << "1"
-                         << "answer";
-    QTest::newRow("0^0") << "xtothepowerofn1"
-                         << "0"
-                         << "0" << 3 << "0"
-                         << "answer";
-    QTest::newRow("2^-3") << "xtothepowerofn1"
-                          << "2"
-                          << "-3" << 3 << "not a whole number"
-                          << "answer";
-    QTest::newRow("1^-3") << "xtothepowerofn1"
-                          << "1"
-                          << "-3" << 3 << "1"
-                          << "answer";
-    QTest::newRow("0^-3") << "xtothepowerofn1"
-                          << "0"
-                          << "-3" << 3 << "you tell me"
-                          << "answer";
-    QTest::newRow("2^$A") << "xtothepowerofn1"
-                          << "2"
-                          << "$A" << 3 << "1024"
-                          << "answer";
-    QTest::newRow("2^2000000000") << "xtothepowerofn1"
-                                  << "2"
-                                  << "2000000000" << 3 << "too large"
-                                  << "answer";
-    QTest::newRow("5!") << "n1"
-                        << "5"
-                        << "" << 2 << "120"
-                        << "answer";
-    QTest::newRow("0!") << "n1"
-                        << "0"
-                        << "" << 2 << "1"
-                        << "answer";
-    QTest::newRow("empty!") << "n1"
-                            << ""
-                            << "" << 2 << ""
-                            << "answer";
-    QTest::newRow("254!") << "n1"
-                          << "254"
-                          << "" << 2 << "too large"
-                          << "answer";
-    QTest::newRow("factors of 1") << "primefactors1"
-                                  << "1"
-                                  << "" << 2 << "1"
-                                  << "answer";
-    QTest::newRow("factors of 01") << "primefactors1"
-                                   << "01"
-                                   << "" << 2 << "1"
-                                   << "answer";
-    QTest::newRow("factors of 2") << "primefactors1"
-                                  << "2"
-                                  << "" << 2 << "2"
-                                  << "answer";
-    QTest::newRow("factors of 3") << "primefactors1"
-                                  << "3"
-                                  << "" << 2 << "3"
-                                  << "answer";
-    QTest::newRow("factors of 0") << "primefactors1"
-                                  << "0"
-                                  << "" << 2 << "0"
-                                  << "answer";
-    QTest::newRow("factors of 12") << "primefactors1"
-                                   << "12"
-                                   << "" << 2 << "1 x 2 x 2 x 3"
-                                   << "answer";
-    QTest::newRow("factors of 10^499")
-        << "primefactors1"
-        << "1" + QString(499, '0') << "" << 2
-        << "1" + QString(" x 2").repeated(499) + QString(" x 5").repeated(499) << "answer";
+    QTest::newRow("sqrt 16") << "sqroot1" << "16" << "" << 2 << "4.0000000000" << sqrtCaption;
+    QTest::newRow("sqrt 2") << "sqroot1" << "2" << "" << 2 << "1.4142135624" << sqrtCaption;
+    QTest::newRow("sqrt 0") << "sqroot1" << "0" << "" << 2 << "0" << sqrtCaption;
+    QTest::newRow("sqrt 00") << "sqroot1" << "00" << "" << 2 << "0" << sqrtCaption;
+    QTest::newRow("sqrt empty") << "sqroot1" << "" << "" << 2 << "" << sqrtCaption;
+    QTest::newRow("sqrt 499 digits") << "sqroot1" << "1" + QString(498, '0') << "" << 2 << "1" + QString(249, '0') + ".0000000000" << sqrtCaption;
+    QTest::newRow("root 2 of 2") << "nthrootofnumber1" << "2" << "2" << 3 << "1.414" << "The root";
+    QTest::newRow("root 3 of 27") << "nthrootofnumber1" << "27" << "3" << 3 << "3.000" << "The root";
+    QTest::newRow("root 3 of 2") << "nthrootofnumber1" << "2" << "3" << 3 << "1.259" << "The root";
+    QTest::newRow("root 7 of 5") << "nthrootofnumber1" << "5" << "7" << 3 << "1.258" << "The root";
+    QTest::newRow("root 2 of 0") << "nthrootofnumber1" << "0" << "2" << 3 << "0" << "The root";
+    QTest::newRow("root 5 of 000") << "nthrootofnumber1" << "000" << "5" << 3 << "0" << "The root";
+    QTest::newRow("root of empty") << "nthrootofnumber1" << "" << "3" << 3 << "" << "The root";
+    QTest::newRow("root, empty degree") << "nthrootofnumber1" << "16" << "" << 3 << "4.000" << "The root";
+    QTest::newRow("root 599 of 1") << "nthrootofnumber1" << "1" << "599" << 3 << "1.000" << "The root";
+    QTest::newRow("root 600 of 1") << "nthrootofnumber1" << "1" << "600" << 3 << "too large" << "The root";
+    QTest::newRow("1/0") << "N1x1" << "0" << "" << 2 << "you tell me" << "answer";
+    QTest::newRow("1/00") << "N1x1" << "00" << "" << 2 << "you tell me" << "answer";
+    QTest::newRow("1/1") << "N1x1" << "1" << "" << 2 << "1" << "answer";
+    QTest::newRow("1/4") << "N1x1" << "4" << "" << 2 << "0.2500000000000000000000000" << "answer";
+    QTest::newRow("1/125") << "N1x1" << "125" << "" << 2 << "0.008000000000000000000000000" << "answer";
+    QTest::newRow("1/empty") << "N1x1" << "" << "" << 2 << "" << "answer";
+    QTest::newRow("2^10") << "xtothepowerofn1" << "2" << "10" << 3 << "1024" << "answer";
+    QTest::newRow("7^0") << "xtothepowerofn1" << "7" << "0" << 3 << "1" << "answer";
+    QTest::newRow("0^0") << "xtothepowerofn1" << "0" << "0" << 3 << "0" << "answer";
+    QTest::newRow("2^-3") << "xtothepowerofn1" << "2" << "-3" << 3 << "not a whole number" << "answer";
+    QTest::newRow("1^-3") << "xtothepowerofn1" << "1" << "-3" << 3 << "1" << "answer";
+    QTest::newRow("0^-3") << "xtothepowerofn1" << "0" << "-3" << 3 << "you tell me" << "answer";
+    QTest::newRow("2^$A") << "xtothepowerofn1" << "2" << "$A" << 3 << "1024" << "answer";
+    QTest::newRow("2^2000000000") << "xtothepowerofn1" << "2" << "2000000000" << 3 << "too large" << "answer";
+    QTest::newRow("5!") << "n1" << "5" << "" << 2 << "120" << "answer";
+    QTest::newRow("0!") << "n1" << "0" << "" << 2 << "1" << "answer";
+    QTest::newRow("empty!") << "n1" << "" << "" << 2 << "" << "answer";
+    QTest::newRow("254!") << "n1" << "254" << "" << 2 << "too large" << "answer";
+    QTest::newRow("factors of 1") << "primefactors1" << "1" << "" << 2 << "1" << "answer";
+    QTest::newRow("factors of 01") << "primefactors1" << "01" << "" << 2 << "1" << "answer";
+    QTest::newRow("factors of 2") << "primefactors1" << "2" << "" << 2 << "2" << "answer";
+    QTest::newRow("factors of 3") << "primefactors1" << "3" << "" << 2 << "3" << "answer";
+    QTest::newRow("factors of 0") << "primefactors1" << "0" << "" << 2 << "0" << "answer";
+    QTest::newRow("factors of 12") << "primefactors1" << "12" << "" << 2 << "1 x 2 x 2 x 3" << "answer";
+    QTest::newRow("factors of 10^499") << "primefactors1" << "1" + QString(499, '0') << "" << 2 << "1" + QString(" x 2").repeated(499) + QString(" x 5").repeated(499) << "answer";
+    // clang-format on
   }
 
   void specialModeShowsItsAnswer() {
@@ -655,9 +475,11 @@ class Form1Test : public QObject {
   }
 
   void rootsShowBusyWhileTheyWork_data() {
+    // clang-format off
     QTest::addColumn<QString>("item");
     QTest::newRow("sqroot") << "sqroot1";
     QTest::newRow("nth root") << "nthrootofnumber1";
+    // clang-format on
   }
 
   void rootsShowBusyWhileTheyWork() {
@@ -684,14 +506,13 @@ class Form1Test : public QObject {
   }
 
   void failedDegreeKeepsTheMode_data() {
+    // clang-format off
     QTest::addColumn<QString>("degree");
     QTest::addColumn<QString>("message");
-    QTest::newRow("1") << "1"
-                       << "'-' is not a valid integer value.";
-    QTest::newRow("0") << "0"
-                       << "'-' is not a valid integer value.";
-    QTest::newRow("too long") << "99999999999"
-                              << "'99999999999' is not a valid integer value.";
+    QTest::newRow("1") << "1" << "'-' is not a valid integer value.";
+    QTest::newRow("0") << "0" << "'-' is not a valid integer value.";
+    QTest::newRow("too long") << "99999999999" << "'99999999999' is not a valid integer value.";
+    // clang-format on
   }
 
   void failedDegreeKeepsTheMode() {
@@ -712,22 +533,15 @@ class Form1Test : public QObject {
   }
 
   void wholeTextConversionErrorsNameTheText_data() {
+    // clang-format off
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
     QTest::addColumn<QString>("message");
-    QTest::newRow("exponent") << "xtothepowerofn1"
-                              << "2"
-                              << "1.5"
-                              << "'1.5' is not a valid integer value.";
-    QTest::newRow("exponent, trailing blank") << "xtothepowerofn1"
-                                              << "2"
-                                              << "3 "
-                                              << "'3 ' is not a valid integer value.";
-    QTest::newRow("n! past 32 bits") << "n1"
-                                     << "3000000000"
-                                     << ""
-                                     << "'3000000000' is not a valid integer value.";
+    QTest::newRow("exponent") << "xtothepowerofn1" << "2" << "1.5" << "'1.5' is not a valid integer value.";
+    QTest::newRow("exponent, trailing blank") << "xtothepowerofn1" << "2" << "3 " << "'3 ' is not a valid integer value.";
+    QTest::newRow("n! past 32 bits") << "n1" << "3000000000" << "" << "'3000000000' is not a valid integer value.";
+    // clang-format on
   }
 
   void wholeTextConversionErrorsNameTheText() {
@@ -761,24 +575,16 @@ class Form1Test : public QObject {
   }
 
   void nonDigitShowsTheConversionErrorAndKeepsTheMode_data() {
+    // clang-format off
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
     QTest::addColumn<QString>("message");
-    QTest::newRow("letter") << "1a2"
-                            << "3"
-                            << "'a' is not a valid integer value.";
-    QTest::newRow("leading blank") << " 12"
-                                   << "3"
-                                   << "' ' is not a valid integer value.";
-    QTest::newRow("sign in second") << "12"
-                                    << "-3"
-                                    << "'-' is not a valid integer value.";
-    QTest::newRow("point") << "1.5"
-                           << "3"
-                           << "'.' is not a valid integer value.";
-    QTest::newRow("first non-digit of many") << "12x" + QString(600, '1') + "y"
-                                             << "3"
-                                             << "'x' is not a valid integer value.";
+    QTest::newRow("letter") << "1a2" << "3" << "'a' is not a valid integer value.";
+    QTest::newRow("leading blank") << " 12" << "3" << "' ' is not a valid integer value.";
+    QTest::newRow("sign in second") << "12" << "-3" << "'-' is not a valid integer value.";
+    QTest::newRow("point") << "1.5" << "3" << "'.' is not a valid integer value.";
+    QTest::newRow("first non-digit of many") << "12x" + QString(600, '1') + "y" << "3" << "'x' is not a valid integer value.";
+    // clang-format on
   }
 
   void nonDigitShowsTheConversionErrorAndKeepsTheMode() {
@@ -804,18 +610,18 @@ class Form1Test : public QObject {
   }
 
   void tooLargeKeepsTheRecords_data() {
+    // clang-format off
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
     QTest::addColumn<int>("refused");  // the record of the refused field, 0 for none
     QTest::newRow("first field of 501 digits") << "plus1" << QString(501, '1') << "1" << 1;
-    QTest::newRow("second field of 501 digits") << "minus1"
-                                                << "1" << QString(501, '1') << 2;
+    QTest::newRow("second field of 501 digits") << "minus1" << "1" << QString(501, '1') << 2;
     QTest::newRow("sum of 501 digits") << "plus1" << QString(500, '9') << "1" << 0;
-    QTest::newRow("product of 501 digits")
-        << "multiply1" << QString(300, '9') << QString(201, '9') << 0;
+    QTest::newRow("product of 501 digits") << "multiply1" << QString(300, '9') << QString(201, '9') << 0;
     QTest::newRow("dividend of 501 digits") << "divide1" << QString(501, '9') << "3" << 1;
     QTest::newRow("huge paste") << "plus1" << QString(20000, '3') << "1" << 1;
+    // clang-format on
   }
 
   // The answer and the refused field's record stay as they were.
@@ -843,12 +649,14 @@ class Form1Test : public QObject {
   }
 
   void recallBeforeAnyStoreEmptiesTheField_data() {
+    // clang-format off
     QTest::addColumn<int>("button");
     QTest::addColumn<int>("field");
     QTest::newRow("mem to line1") << 4 << 1;
     QTest::newRow("mem to line2") << 5 << 2;
     QTest::newRow("mem1 to line1") << 7 << 1;
     QTest::newRow("mem1 to line2") << 8 << 2;
+    // clang-format on
   }
 
   void recallBeforeAnyStoreEmptiesTheField() {
@@ -903,12 +711,14 @@ class Form1Test : public QObject {
   }
 
   void copyLineCopiesTheSelectionOnly_data() {
+    // clang-format off
     QTest::addColumn<QString>("item");
     QTest::addColumn<int>("field");
     QTest::newRow("copy line 1") << "copyline11" << 1;
     QTest::newRow("copy line2") << "copyline21" << 2;
     QTest::newRow("copy line3") << "copyline31" << 3;
     QTest::newRow("copy line 4") << "copyline41" << 4;
+    // clang-format on
   }
 
   void copyLineCopiesTheSelectionOnly() {
@@ -979,16 +789,30 @@ class Form1Test : public QObject {
   }
 
   void busyFactoringEndsWithTheAnswer() {
+    Gate gate;
+    UseGatedSearch(gate);
     Choose("primefactors1");
-    // Two primes of 25 digits: about a quarter of a second in the sieve.
     Type(1, "64149601936330763302080726698340019659216346564973");
     Run();
     QVERIFY(form->isBusy());
+    QCOMPARE(Edit(2)->text(), QString());
+    gate.Open();
     QTRY_VERIFY_WITH_TIMEOUT(!form->isBusy(), 60000);
     QCOMPARE(Edit(2)->text(),
              QStringLiteral("1 x 6741049339392820542547199 x 9516263523166682981889427"));
     QCOMPARE(Button(1)->text(), QStringLiteral("run"));
     QVERIFY(form->centralWidget()->isEnabled());
+  }
+
+  void destroyingTheBusyWindowCancelsTheSearch() {
+    Gate gate;
+    UseGatedSearch(gate);
+    Choose("primefactors1");
+    Type(1, "1000000000000000000000000000000000000000000000007");
+    Run();
+    QVERIFY(form->isBusy());
+    form.reset();  // returns only once the search has stopped
+    QVERIFY(gate.sawCancel);
   }
 
   void exitButtonAndMenuCloseTheWindow() {

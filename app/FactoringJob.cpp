@@ -1,0 +1,58 @@
+#include "FactoringJob.h"
+
+#include "NumberText.h"
+
+FactoringJob::FactoringJob(Search search, std::chrono::milliseconds busyDelay, QObject* parent)
+    : QObject(parent), search_(std::move(search)), busyDelay_(busyDelay), poll_(new QTimer(this)) {
+  poll_->setInterval(100);
+  connect(poll_, &QTimer::timeout, this, &FactoringJob::Poll);
+}
+
+FactoringJob::~FactoringJob() {
+  if (!running_) return;
+  running_->cancel = true;
+  running_->outcome.wait();
+}
+
+void FactoringJob::Start(const TBigNumber& number) {
+  running_ = std::make_unique<Running>();
+  Running* job = running_.get();
+  job->outcome = std::async(std::launch::async, [search = search_, job, number] {
+    return search(
+        number,
+        [job](const TBigNumber& factor) {
+          job->factors += " x ";
+          job->factors += DigitString(factor);
+        },
+        &job->cancel);
+  });
+  if (job->outcome.wait_for(busyDelay_) == std::future_status::ready) return Finish();
+  emit busy();
+  Poll();
+  poll_->start();
+}
+
+void FactoringJob::Cancel() {
+  if (!running_) return;
+  running_->cancel = true;
+  running_->outcome.wait();
+  Finish();
+}
+
+void FactoringJob::Poll() {
+  if (running_->outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    return Finish();
+  }
+  const std::chrono::duration<double> elapsed =
+      std::chrono::steady_clock::now() - running_->started;
+  emit progress(QStringLiteral("working for %1 s \u2014 press Esc to cancel")
+                    .arg(elapsed.count(), 0, 'f', 1));
+}
+
+void FactoringJob::Finish() {
+  poll_->stop();
+  const FactorOutcome outcome = running_->outcome.get();
+  const QString factors = QString::fromStdString(running_->factors);
+  running_.reset();
+  emit finished(outcome, factors);
+}

@@ -1,0 +1,68 @@
+// A prime factorisation on a worker thread, with its cancel flag, its clock
+// and its progress text. The window starts it, shows what it says and hears
+// when it has finished; nothing of the search runs on the window's thread.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+
+#include "BigNumber.h"
+#include "SpecialFunctions.h"
+
+class FactoringJob : public QObject {
+  Q_OBJECT
+
+ public:
+  // The search: FactorIntoPrimes, or a stand-in with its signature.
+  using Search = std::function<FactorOutcome(
+      const TBigNumber&, const std::function<void(const TBigNumber&)>&, const std::atomic<bool>*)>;
+
+  // A search that ends within `busyDelay` answers before Start returns;
+  // a longer one makes the job busy until it ends or is cancelled.
+  FactoringJob(Search search, std::chrono::milliseconds busyDelay, QObject* parent = nullptr);
+  // Cancels a running search and waits for it, without a word to anyone.
+  ~FactoringJob() override;
+
+  // Starts the search for the factors of `number`. Emits finished() before
+  // returning when the search ends within the busy delay; otherwise emits
+  // busy(), then progress() every 100 ms, then finished().
+  void Start(const TBigNumber& number);
+
+  // Asks a running search to stop and waits for it; finished() follows with
+  // FactorOutcome::Cancelled. Does nothing when no search runs.
+  void Cancel();
+
+  bool IsRunning() const { return running_ != nullptr; }
+
+ signals:
+  void busy();
+  void progress(const QString& text);
+  // `factors` is "1" followed by " x " and each factor, smallest first; it
+  // holds what was found so far when the search did not complete.
+  void finished(FactorOutcome outcome, const QString& factors);
+
+ private:
+  // What the worker shares with the window's thread: the flag it reads, the
+  // text it writes until its future is ready.
+  struct Running {
+    std::atomic<bool> cancel{false};
+    std::string factors = "1";
+    std::future<FactorOutcome> outcome;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+  };
+
+  void Poll();
+  void Finish();
+
+  Search search_;
+  std::chrono::milliseconds busyDelay_;
+  std::unique_ptr<Running> running_;
+  QTimer* poll_;
+};

@@ -89,5 +89,8 @@ TBigNumber MultiplyNumbers(const TBigNumber& a, const TBigNumber& b);
 // not settle (a dividend whose first digit is 0, or one shorter than the
 // divisor) gives a too-large quotient and leaves the dividend as the
 // remainder. Records with leading zeros are ordered by their length, as
-// ReferenceDivideNumbers describes.
+// ReferenceDivideNumbers describes; one that would need more than a bounded
+// number of subtractions there (a divisor with leading zeros, a digit outside
+// 0..9) gives a too-large quotient and leaves the dividend as the remainder,
+// within milliseconds.
 TBigNumber DivideNumbers(const TBigNumber& a, const TBigNumber& b, TBigNumber& remainder);

@@ -120,6 +120,7 @@ TBigNumber ReferenceDivideNumbers(const TBigNumber& a, const TBigNumber& b, TBig
   // wide enough for every dividend of up to MaxDigits digits.
   std::array<std::int8_t, MaxDigits + 6> quotient{};
   std::int32_t found = 0;
+  std::int64_t subtractions = 0;
   TBigNumber r = a;
   for (std::int32_t s = la;; --s) {
     assert(found <= d);
@@ -127,6 +128,10 @@ TBigNumber ReferenceDivideNumbers(const TBigNumber& a, const TBigNumber& b, TBig
     int count = 0;
     TBigNumber w;
     do {
+      if (++subtractions > MostDivisionSubtractions) {
+        remainder = a;
+        return TooLargeNumber();
+      }
       w = SubtractNumbers(r, t);
       if (w.Len != 0 || IsGreater(r, t)) {
         ++count;

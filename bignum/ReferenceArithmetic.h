@@ -4,6 +4,8 @@
 // zero divisor), whose answers follow from these steps alone.
 #pragma once
 
+#include <cstdint>
+
 #include "BigNumber.h"
 
 // Schoolbook multiplication: each digit of the longer factor, from the units
@@ -17,6 +19,12 @@ TBigNumber ReferenceMultiplyNumbers(const TBigNumber& a, const TBigNumber& b);
 // quotient digit; then it is shifted one place back, until the running
 // remainder is smaller than the divisor. With leading zeros a pass may count
 // more than nine subtractions; the low 8 bits of the count become the digit.
-// `passes`, when given, receives the number of quotient digits found.
+// A division that needs more than MostDivisionSubtractions subtractions in
+// all (only a divisor with leading zeros or a digit outside 0..9 can: a
+// plain divisor needs at most nine a pass) stops there, with a too-large
+// quotient and the dividend as the remainder. `passes`, when given,
+// receives the number of quotient digits found.
+inline constexpr std::int64_t MostDivisionSubtractions = 100'000;
+
 TBigNumber ReferenceDivideNumbers(const TBigNumber& a, const TBigNumber& b, TBigNumber& remainder,
                                   int* passes = nullptr);

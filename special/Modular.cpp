@@ -195,4 +195,49 @@ int Jacobi(std::int64_t a, std::int64_t m) {
   return m == 1 ? result : 0;
 }
 
+std::uint32_t PowerModulo(std::uint64_t base, std::uint64_t exponent, std::uint32_t p) {
+  std::uint64_t result = 1;
+  base %= p;
+  for (; exponent != 0; exponent >>= 1) {
+    if ((exponent & 1) != 0) result = result * base % p;
+    base = base * base % p;
+  }
+  return static_cast<std::uint32_t>(result);
+}
+
+std::uint32_t InverseModulo(std::uint32_t a, std::uint32_t p) {
+  return PowerModulo(a, p - 2, p);
+}
+
+// Tonelli and Shanks.
+std::uint32_t SquareRootModulo(std::uint32_t a, std::uint32_t p) {
+  if (a == 0) return 0;
+  std::uint32_t q = p - 1;
+  int s = 0;
+  while ((q & 1) == 0) {
+    q >>= 1;
+    ++s;
+  }
+  std::uint32_t z = 2;
+  while (PowerModulo(z, (p - 1) / 2, p) != p - 1)
+    ++z;
+  std::uint64_t c = PowerModulo(z, q, p);
+  std::uint64_t r = PowerModulo(a, (q + 1) / 2, p);
+  std::uint64_t t = PowerModulo(a, q, p);
+  int m = s;
+  while (t != 1) {
+    int i = 0;
+    for (std::uint64_t u = t; u != 1; u = u * u % p)
+      ++i;
+    std::uint64_t b = c;
+    for (int j = 0; j < m - i - 1; ++j)
+      b = b * b % p;
+    r = r * b % p;
+    c = b * b % p;
+    t = t * c % p;
+    m = i;
+  }
+  return static_cast<std::uint32_t>(r);
+}
+
 }  // namespace modular

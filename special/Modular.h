@@ -49,6 +49,14 @@ Natural Gcd(Natural a, Natural b);
 // The Jacobi symbol (a / m) of machine integers, for an odd m > 0.
 int Jacobi(std::int64_t a, std::int64_t m);
 
+// base^exponent mod p for p >= 1 below 2^32.
+std::uint32_t PowerModulo(std::uint64_t base, std::uint64_t exponent, std::uint32_t p);
+// a^-1 mod p for a prime p below 2^32 not dividing a.
+std::uint32_t InverseModulo(std::uint32_t a, std::uint32_t p);
+// A square root of a modulo the odd prime p below 2^32, for a (below p) a
+// quadratic residue or 0.
+std::uint32_t SquareRootModulo(std::uint32_t a, std::uint32_t p);
+
 // Residues modulo an odd modulus of at most N limbs, held in Montgomery form
 // x * 2^(64 N) mod m. N is a compile-time size, so that the loops of the
 // small moduli unroll; a modulus shorter than N limbs works as well.

@@ -92,53 +92,6 @@ Number MultiplyModulo(const Number& a, const Number& b, const Number& n) {
   return rest;
 }
 
-std::uint32_t PowerModulo(std::uint64_t base, std::uint64_t exponent, std::uint32_t p) {
-  std::uint64_t result = 1;
-  base %= p;
-  for (; exponent != 0; exponent >>= 1) {
-    if ((exponent & 1) != 0) result = result * base % p;
-    base = base * base % p;
-  }
-  return static_cast<std::uint32_t>(result);
-}
-
-// a^-1 mod p for a prime p not dividing a.
-std::uint32_t InverseModulo(std::uint32_t a, std::uint32_t p) {
-  return PowerModulo(a, p - 2, p);
-}
-
-// A square root of the quadratic residue a modulo the odd prime p
-// (Tonelli and Shanks).
-std::uint32_t SquareRootModulo(std::uint32_t a, std::uint32_t p) {
-  if (a == 0) return 0;
-  std::uint32_t q = p - 1;
-  int s = 0;
-  while ((q & 1) == 0) {
-    q >>= 1;
-    ++s;
-  }
-  std::uint32_t z = 2;
-  while (PowerModulo(z, (p - 1) / 2, p) != p - 1)
-    ++z;
-  std::uint64_t c = PowerModulo(z, q, p);
-  std::uint64_t r = PowerModulo(a, (q + 1) / 2, p);
-  std::uint64_t t = PowerModulo(a, q, p);
-  int m = s;
-  while (t != 1) {
-    int i = 0;
-    for (std::uint64_t u = t; u != 1; u = u * u % p)
-      ++i;
-    std::uint64_t b = c;
-    for (int j = 0; j < m - i - 1; ++j)
-      b = b * b % p;
-    r = r * b % p;
-    c = b * b % p;
-    t = t * c % p;
-    m = i;
-  }
-  return static_cast<std::uint32_t>(r);
-}
-
 // Knuth and Schroeppel's choice of k: the one whose kN has the most small
 // primes as quadratic residues, weighed against the larger values of Q.
 std::uint32_t ChooseMultiplier(const Number& n, const PrimeSequence& primes) {
@@ -248,7 +201,7 @@ class SieveSearch {
       }
       if (residue != 0 && modular::Jacobi(residue, p) != 1) continue;
       prime_[primeCount_] = p;
-      root_[primeCount_] = SquareRootModulo(residue, p);
+      root_[primeCount_] = modular::SquareRootModulo(residue, p);
       logarithm_[primeCount_] = static_cast<std::uint8_t>(std::lround(std::log2(p)));
       ++primeCount_;
     }
@@ -358,7 +311,7 @@ class SieveSearch {
       const std::uint32_t q = prime_[index];
       const Number cofactor = wide::DivideSmall(product, q);
       std::uint64_t gamma =
-          std::uint64_t{root_[index]} * InverseModulo(Remainder(cofactor, q), q) % q;
+          std::uint64_t{root_[index]} * modular::InverseModulo(Remainder(cofactor, q), q) % q;
       if (gamma > q / 2) gamma = q - gamma;
       parts[count] = wide::MultiplySmall(cofactor, static_cast<std::uint32_t>(gamma));
     }
@@ -391,7 +344,7 @@ class SieveSearch {
     for (int i = firstSieved_; i < primeCount_; ++i) {
       if (isAFactor_[i]) continue;
       const std::uint32_t p = prime_[i];
-      const std::uint64_t inverse = InverseModulo(Remainder(a_, p), p);
+      const std::uint64_t inverse = modular::InverseModulo(Remainder(a_, p), p);
       for (int l = 0; l < aFactors_; ++l)
         delta_[l][i] = static_cast<std::uint16_t>(2 * Remainder(bl_[l], p) * inverse % p);
       const std::uint64_t b = Remainder(b_.magnitude, p);

@@ -131,6 +131,12 @@ TEST(DivideNumbers, ZeroDivisorsEndAtOnce) {
       {"number by empty", Record("5"), empty, true},
       {"empty by empty", empty, empty, true},
       {"500 digits by zero", Record(std::string(500, '9')), Record("0"), true},
+      // Divisors the window never makes, that repeated subtraction would
+      // take hours over: stopped by the bound on the subtractions.
+      {"500 nines by 0...01", Record(std::string(500, '9')), Record(std::string(499, '0') + "1"),
+       true},
+      {"500 nines by 0...09", Record(std::string(500, '9')), Record(std::string(250, '0') + "9"),
+       true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -141,6 +147,26 @@ TEST(DivideNumbers, ZeroDivisorsEndAtOnce) {
       EXPECT_EQ(Text(quotient), "0");
     }
     EXPECT_EQ(Text(remainder), Text(c.a));
+  }
+}
+
+// Digits outside 0..9 follow the steps literally, and end: either with an
+// answer of those steps or, past the bound on the subtractions, too large.
+TEST(DivideNumbers, DigitsOutsideTheRangeEnd) {
+  for (const std::int8_t digit : {10, 11, 127, -1, -128}) {
+    SCOPED_TRACE(digit);
+    TBigNumber a = Record(std::string(500, '9'));
+    TBigNumber b = Record(std::string(300, '0') + "1");
+    b.Digits[150] = digit;
+    a.Digits[7] = digit;
+    for (const auto& [dividend, divisor] :
+         {std::pair{a, b}, std::pair{Record("98765"), b}, std::pair{a, Record("7")}}) {
+      TBigNumber remainder;
+      const TBigNumber quotient = DivideNumbers(dividend, divisor, remainder);
+      if (IsTooLarge(quotient)) {
+        EXPECT_TRUE(EqualNumbers(remainder, dividend));
+      }
+    }
   }
 }
 

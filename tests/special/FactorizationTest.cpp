@@ -9,6 +9,7 @@
 #include "ReferenceSpecialFunctions.h"
 #include "SpecialFunctions.h"
 #include "support/Gmp.h"
+#include "support/Primes.h"
 #include "support/RandomDigits.h"
 #include "support/Records.h"
 
@@ -30,25 +31,15 @@ std::string TrialDivision(const TBigNumber& a) {
   return text;
 }
 
-// A random prime of about `digits` digits.
-std::string RandomPrime(RandomDigits& random, int digits) {
-  Gmp p(random.OfLength(digits));
-  mpz_nextprime(p.get(), p.get());
-  return p.str();
-}
-
 // The product of `primes` and its expected text, smallest first.
 std::pair<std::string, std::string> Product(std::vector<std::string> primes) {
   std::sort(primes.begin(), primes.end(), [](const std::string& x, const std::string& y) {
     return x.size() != y.size() ? x.size() < y.size() : x < y;
   });
-  Gmp product("1");
   std::string text = "1";
-  for (const std::string& p : primes) {
-    mpz_mul(product.get(), product.get(), Gmp(p).get());
+  for (const std::string& p : primes)
     text += " x " + p;
-  }
-  return {product.str(), text};
+  return {ProductOf(primes), text};
 }
 
 TEST(FactorIntoPrimes, MatchesTrialDivisionOnSmallNumbers) {

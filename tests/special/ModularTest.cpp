@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 #include "NumberText.h"
+#include "factoring/PrimeSequence.h"
 #include "support/Gmp.h"
 #include "support/RandomDigits.h"
 
@@ -77,3 +81,64 @@ TEST(Montgomery, AgreesWithGmpForEveryModulusSize) {
 }
 
 }  // namespace
+
+TEST(Modular, JacobiAgreesWithGmp) {
+  std::mt19937_64 engine(11);
+  for (int i = 0; i < 20000; ++i) {
+    const std::int64_t m = static_cast<std::int64_t>((engine() >> (2 + i % 60)) | 1);
+    const std::int64_t a = i % 3 == 0 ? static_cast<std::int64_t>(i % 201) - 100
+                                      : static_cast<std::int64_t>(engine() >> 1) - (1LL << 62);
+    Gmp ga(std::to_string(a < 0 ? -a : a)), gm(std::to_string(m));
+    if (a < 0) mpz_neg(ga.get(), ga.get());
+    ASSERT_EQ(modular::Jacobi(a, m), mpz_jacobi(ga.get(), gm.get())) << a << " / " << m;
+  }
+}
+
+TEST(Modular, GcdAgreesWithGmp) {
+  RandomDigits random(12);
+  for (int i = 0; i < 400; ++i) {
+    // A shared factor, so that the gcd is rarely 1; now and then a zero.
+    const std::string common = random.UpTo(i % 2 == 0 ? 5 : 200);
+    Gmp a(random.UpTo(250)), b(random.UpTo(250));
+    mpz_mul(a.get(), a.get(), Gmp(common).get());
+    mpz_mul(b.get(), b.get(), Gmp(common).get());
+    if (i % 50 == 0) mpz_set_ui(b.get(), 0);
+    Gmp expected;
+    mpz_gcd(expected.get(), a.get(), b.get());
+    EXPECT_EQ(TextOf(modular::Gcd(FromText(a.str()), FromText(b.str()))), expected.str());
+  }
+}
+
+TEST(Modular, SquareRootModuloSquaresBack) {
+  std::mt19937_64 engine(13);
+  Gmp prime("2");
+  for (int i = 0; i < 3000; ++i) {
+    if (i == 1500) mpz_set_str(prime.get(), "4294900000", 10);  // primes near 2^32 too
+    mpz_nextprime(prime.get(), prime.get());
+    const auto p = static_cast<std::uint32_t>(mpz_get_ui(prime.get()));
+    if (p == 2) continue;
+    const std::uint64_t x = engine() % p;
+    const auto a = static_cast<std::uint32_t>(x * x % p);
+    const std::uint64_t root = modular::SquareRootModulo(a, p);
+    ASSERT_LT(root, p);
+    ASSERT_EQ(root * root % p, a) << a << " mod " << p;
+    ASSERT_EQ(modular::InverseModulo(static_cast<std::uint32_t>(x == 0 ? 1 : x), p) *
+                  (x == 0 ? 1 : x) % p,
+              1U);
+  }
+}
+
+TEST(PrimeSequence, GivesEveryPrimeBelow2To24) {
+  constexpr std::uint32_t kBound = 1U << 24;
+  std::vector<bool> composite(kBound);
+  PrimeSequence primes;
+  for (std::uint32_t n = 2; n < kBound; ++n) {
+    if (composite[n]) continue;
+    for (std::uint64_t j = std::uint64_t{n} * n; j < kBound; j += n)
+      composite[j] = true;
+    ASSERT_EQ(primes.Next(), n);
+  }
+  EXPECT_EQ(primes.Next(), 16777259U);  // the first prime past 2^24
+  primes.Restart();
+  EXPECT_EQ(primes.Next(), 2U);
+}

@@ -8,6 +8,7 @@
 
 #include "factoring/Methods.h"
 #include "support/Gmp.h"
+#include "support/Primes.h"
 #include "support/RandomDigits.h"
 #include "support/Records.h"
 
@@ -16,19 +17,6 @@ namespace {
 const PrimeSequence& Primes() {
   static const PrimeSequence primes;
   return primes;
-}
-
-std::string PrimeOfLength(RandomDigits& random, int digits) {
-  Gmp p(random.OfLength(digits));
-  mpz_nextprime(p.get(), p.get());
-  return p.str();
-}
-
-std::string ProductOf(const std::vector<std::string>& factors) {
-  Gmp product("1");
-  for (const std::string& f : factors)
-    mpz_mul(product.get(), product.get(), Gmp(f).get());
-  return product.str();
 }
 
 // Runs the sieve on n and checks that a reported factor is a proper divisor.
@@ -47,7 +35,7 @@ void ExpectSplit(const std::string& n) {
 TEST(QuadraticSieve, SplitsTwoPrimesOfEqualSize) {
   RandomDigits random(2024);
   for (const int digits : {10, 11, 13, 15, 17, 19, 21, 22}) {
-    ExpectSplit(ProductOf({PrimeOfLength(random, digits), PrimeOfLength(random, digits)}));
+    ExpectSplit(ProductOf({RandomPrime(random, digits), RandomPrime(random, digits)}));
   }
 }
 
@@ -56,8 +44,7 @@ TEST(QuadraticSieve, SplitsRandomProductsOfTwoPrimes) {
   for (int i = 0; i < 24; ++i) {
     const int digits = random.Between(20, 36);
     const int smaller = random.Between(7, digits / 2);
-    ExpectSplit(
-        ProductOf({PrimeOfLength(random, smaller), PrimeOfLength(random, digits - smaller)}));
+    ExpectSplit(ProductOf({RandomPrime(random, smaller), RandomPrime(random, digits - smaller)}));
   }
 }
 
@@ -69,7 +56,7 @@ TEST(QuadraticSieve, SplitsProductsOfSeveralPrimesAndSquares) {
     std::vector<std::string> primes;
     for (const int digits : shape) {
       // 0 repeats the previous prime: a square times another prime.
-      primes.push_back(digits == 0 ? primes.front() : PrimeOfLength(random, digits));
+      primes.push_back(digits == 0 ? primes.front() : RandomPrime(random, digits));
     }
     ExpectSplit(ProductOf(primes));
   }
@@ -80,13 +67,13 @@ TEST(QuadraticSieve, SplitsProductsOfSeveralPrimesAndSquares) {
 TEST(QuadraticSieve, ReportsAPrimeOfTheBase) {
   RandomDigits random(5);
   for (const char* small : {"3", "13", "211"}) {
-    ExpectSplit(ProductOf({small, PrimeOfLength(random, 24)}));
+    ExpectSplit(ProductOf({small, RandomPrime(random, 24)}));
   }
 }
 
 TEST(QuadraticSieve, StopsWhenCancelled) {
   RandomDigits random(60);
-  const std::string n = ProductOf({PrimeOfLength(random, 30), PrimeOfLength(random, 30)});
+  const std::string n = ProductOf({RandomPrime(random, 30), RandomPrime(random, 30)});
   wide::Number factor;
   std::atomic<bool> cancel{true};
   EXPECT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, &cancel),

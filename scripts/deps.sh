@@ -8,7 +8,7 @@ packages=(
   g++ cmake ninja-build clang-format
   qt6-base-dev libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libgmp-dev libbenchmark-dev
-  cups poppler-utils dpkg-dev file
+  cups poppler-utils dpkg-dev file clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,6 +1,19 @@
 #include "FactoringJob.h"
 
+#include <QTimer>
+#include <future>
+#include <string>
+
 #include "NumberText.h"
+
+// What the worker shares with the window's thread: the flag it reads, the
+// text it writes until its future is ready.
+struct FactoringJob::Running {
+  std::atomic<bool> cancel{false};
+  std::string factors = "1";
+  std::future<FactorOutcome> outcome;
+  std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+};
 
 FactoringJob::FactoringJob(Search search, std::chrono::milliseconds busyDelay, QObject* parent)
     : QObject(parent), search_(std::move(search)), busyDelay_(busyDelay), poll_(new QTimer(this)) {

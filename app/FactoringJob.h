@@ -5,16 +5,15 @@
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <future>
 #include <memory>
-#include <string>
 
 #include "BigNumber.h"
 #include "SpecialFunctions.h"
+
+class QTimer;
 
 class FactoringJob : public QObject {
   Q_OBJECT
@@ -49,14 +48,7 @@ class FactoringJob : public QObject {
   void finished(FactorOutcome outcome, const QString& factors);
 
  private:
-  // What the worker shares with the window's thread: the flag it reads, the
-  // text it writes until its future is ready.
-  struct Running {
-    std::atomic<bool> cancel{false};
-    std::string factors = "1";
-    std::future<FactorOutcome> outcome;
-    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
-  };
+  struct Running;
 
   void Poll();
   void Finish();

@@ -1,6 +1,7 @@
 #include "FactoringJob.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <future>
 #include <string>
 
@@ -10,6 +11,7 @@
 // text it writes until its future is ready.
 struct FactoringJob::Running {
   std::atomic<bool> cancel{false};
+  FactorProgress progress;
   std::string factors = "1";
   std::future<FactorOutcome> outcome;
   std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
@@ -37,7 +39,7 @@ void FactoringJob::Start(const TBigNumber& number) {
           job->factors += " x ";
           job->factors += DigitString(factor);
         },
-        &job->cancel);
+        &job->cancel, FactorSettings{0, &job->progress});
   });
   if (job->outcome.wait_for(busyDelay_) == std::future_status::ready) return Finish();
   emit busy();

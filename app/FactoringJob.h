@@ -20,8 +20,9 @@ class FactoringJob : public QObject {
 
  public:
   // The search: FactorIntoPrimes, or a stand-in with its signature.
-  using Search = std::function<FactorOutcome(
-      const TBigNumber&, const std::function<void(const TBigNumber&)>&, const std::atomic<bool>*)>;
+  using Search =
+      std::function<FactorOutcome(const TBigNumber&, const std::function<void(const TBigNumber&)>&,
+                                  const std::atomic<bool>*, const FactorSettings&)>;
 
   // A search that ends within `busyDelay` answers before Start returns;
   // a longer one makes the job busy until it ends or is cancelled.
@@ -29,9 +30,11 @@ class FactoringJob : public QObject {
   // Cancels a running search and waits for it, without a word to anyone.
   ~FactoringJob() override;
 
-  // Starts the search for the factors of `number`. Emits finished() before
-  // returning when the search ends within the busy delay; otherwise emits
-  // busy(), then progress() every 100 ms, then finished().
+  // Starts the search for the factors of `number` on all the machine's
+  // threads. Emits finished() before returning when the search ends within
+  // the busy delay; otherwise emits busy(), then progress() every 100 ms
+  // (what the search is doing, how far it has come, the time it has taken),
+  // then finished().
   void Start(const TBigNumber& number);
 
   // Asks a running search to stop and waits for it; finished() follows with
@@ -51,6 +54,7 @@ class FactoringJob : public QObject {
   struct Running;
 
   void Poll();
+  QString ProgressText() const;
   void Finish();
 
   Search search_;

@@ -2,6 +2,7 @@
 // factoring-numbers.txt, one benchmark each (run once each: some take
 // seconds).
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
@@ -16,14 +17,21 @@
 
 namespace {
 
+// Factors `number` on range(0) threads (0: all the hardware threads); the
+// peak resident memory of the process so far goes to the counter peak_MiB.
 void Factor(benchmark::State& state, const std::string& number) {
   const TBigNumber n = RecordOf(number);
   int count = 0;
+  const FactorSettings settings{static_cast<int>(state.range(0)), nullptr};
   for (auto _ : state) {
     count = 0;
-    FactorIntoPrimes(n, [&count](const TBigNumber&) { ++count; });
+    FactorIntoPrimes(
+        n, [&count](const TBigNumber&) { ++count; }, nullptr, settings);
     benchmark::DoNotOptimize(count);
   }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024;
   state.SetLabel(std::to_string(number.size()) + " digits, " + std::to_string(count) +
                  " prime factors");
 }
@@ -74,6 +82,9 @@ int main(int argc, char** argv) {
     std::string name, number;
     fields >> name >> number;
     benchmark::RegisterBenchmark(name.c_str(), Factor, number)
+        ->ArgName("threads")
+        ->Arg(1)
+        ->Arg(0)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1)
         ->Repetitions(3)

@@ -9,9 +9,11 @@
 // work done, counted as the methods below describe it.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string_view>
 
 #include "BigNumber.h"
@@ -53,6 +55,47 @@ TBigNumber NthRoot(const TBigNumber& a, std::int32_t n, int* steps = nullptr);
 
 enum class FactorOutcome { Complete, Cancelled, TooLarge };
 
+// What a prime factorisation is doing, for a person watching it.
+enum class FactorPhase { Starting, Curves, Sieving, Combining };
+
+// How far a factorisation has come: written by the search, read from any
+// thread. Within a phase, `done` never goes back; `total` is 0 when the
+// phase does not know its amount of work.
+class FactorProgress {
+ public:
+  struct Reading {
+    FactorPhase phase = FactorPhase::Starting;
+    int done = 0;
+    int total = 0;
+    int digits = 0;  // the curves: the size of factor the current level aims at
+  };
+
+  // A new phase (or a new level of curves), nothing of it done yet.
+  void Start(FactorPhase phase, int total, int digits = 0) {
+    const std::lock_guard lock(mutex_);
+    reading_ = {phase, 0, total, digits};
+  }
+  void Advance(int done) {
+    const std::lock_guard lock(mutex_);
+    reading_.done = std::max(reading_.done, done);
+  }
+  Reading Read() const {
+    const std::lock_guard lock(mutex_);
+    return reading_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  Reading reading_;
+};
+
+// How a factorisation runs: on how many threads (0: all the machine's
+// hardware threads), and where it reports its progress (none when null).
+struct FactorSettings {
+  int threads = 0;
+  FactorProgress* progress = nullptr;
+};
+
 // The prime factors of a well-formed a >= 2, handed to `appendFactor`
 // smallest first, each as often as it divides a: the same list that trial
 // division gives, found fast. Trial division by the primes below 2^16 (up
@@ -64,7 +107,8 @@ enum class FactorOutcome { Complete, Cancelled, TooLarge };
 // not well formed. PrimeFactors (ReferenceSpecialFunctions.h) is its oracle.
 FactorOutcome FactorIntoPrimes(const TBigNumber& a,
                                const std::function<void(const TBigNumber&)>& appendFactor,
-                               const std::atomic<bool>* cancel = nullptr);
+                               const std::atomic<bool>* cancel = nullptr,
+                               const FactorSettings& settings = {});
 
 // The decimal expansion of 1/x cut off after L + 24 places, L the length of
 // x: the digits of 10^(L+24) div x, and in Scale the length k of the

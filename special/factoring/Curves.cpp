@@ -5,6 +5,10 @@
 #include <array>
 #include <cassert>
 #include <iterator>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "Methods.h"
 
@@ -58,6 +62,13 @@ bool Inverse(const Mod& mod, const typename Mod::Residue& a, typename Mod::Resid
   inverse = mod.Enter(plain);
   return true;
 }
+
+// Stops a curve: the user's cancel, or a factor found by another thread.
+struct Halt {
+  const std::atomic<bool>* cancel;
+  const std::atomic<bool>* found;
+  bool operator()() const { return Stopped(cancel) || Stopped(found); }
+};
 
 // What a failed inverse tells: a factor, unless the gcd is n itself.
 Outcome FromCommon(const Natural& common, const Natural& n, Natural& factor) {
@@ -163,13 +174,12 @@ class Curve {
 template <typename Mod>
 std::optional<Outcome> StageOne(const Mod& mod, const Curve<Mod>& curve, std::uint32_t b1,
                                 PrimeSequence& primes, Point<typename Mod::Residue>& q,
-                                std::uint32_t& next, Natural& factor,
-                                const std::atomic<bool>* cancel) {
+                                std::uint32_t& next, Natural& factor, const Halt& halt) {
   q = curve.Start();
   primes.Restart();
   std::uint32_t p = primes.Next();
   for (; p <= b1; p = primes.Next()) {
-    if (Stopped(cancel)) return Outcome::Cancelled;
+    if (halt()) return Outcome::Cancelled;
     std::uint64_t power = p;
     while (power * p <= b1)
       power *= p;
@@ -189,7 +199,7 @@ std::optional<Outcome> StageOne(const Mod& mod, const Curve<Mod>& curve, std::ui
 template <typename Mod>
 Outcome StageTwo(const Mod& mod, const Curve<Mod>& curve, const Point<typename Mod::Residue>& q,
                  std::uint32_t first, std::uint64_t b2, PrimeSequence& primes, Natural& factor,
-                 const std::atomic<bool>* cancel) {
+                 const Halt& halt) {
   using Residue = typename Mod::Residue;
   using Point = ::factoring::Point<Residue>;
   constexpr std::uint32_t kSpan = 210;   // D = 2 3 5 7
@@ -239,7 +249,7 @@ Outcome StageTwo(const Mod& mod, const Curve<Mod>& curve, const Point<typename M
   Residue product = mod.One();
   for (; p <= b2; p = primes.Next()) {
     for (const std::uint64_t nearest = (p + kSpan / 2) / kSpan; m < nearest; ++m) {
-      if (m % 16 == 0 && Stopped(cancel)) return Outcome::Cancelled;
+      if (m % 16 == 0 && halt()) return Outcome::Cancelled;
       const Point next = curve.Add(current, giant, previous);
       previous = current;
       current = next;
@@ -257,47 +267,96 @@ Outcome StageTwo(const Mod& mod, const Curve<Mod>& curve, const Point<typename M
 // One curve for sigma, stage 2 reaching b2.
 template <typename Mod>
 Outcome OneCurve(const Mod& mod, std::uint64_t sigma, std::uint32_t b1, std::uint64_t b2,
-                 PrimeSequence& primes, Natural& factor, const std::atomic<bool>* cancel) {
+                 PrimeSequence& primes, Natural& factor, const Halt& halt) {
   Natural common;
   const Curve<Mod> curve(mod, sigma, common);
   if (!curve.ready) return FromCommon(common, mod.modulus(), factor);
   Point<typename Mod::Residue> q;
   std::uint32_t next = 0;
-  if (const auto decided = StageOne(mod, curve, b1, primes, q, next, factor, cancel)) {
+  if (const auto decided = StageOne(mod, curve, b1, primes, q, next, factor, halt)) {
     return *decided;
   }
-  return StageTwo(mod, curve, q, next, b2, primes, factor, cancel);
+  return StageTwo(mod, curve, q, next, b2, primes, factor, halt);
 }
 
+// The levels: each aims at factors of up to `digits` digits with `curves`
+// curves of stage 1 bound b1 (and stage 2 bound 100 b1).
+struct Level {
+  std::uint32_t b1;
+  int curves;
+  int digits;
+};
+constexpr Level kLevels[] = {{2000, 25, 15},    {11000, 90, 20},     {50000, 300, 25},
+                             {250000, 700, 30}, {1000000, 1800, 35}, {3000000, 5100, 40}};
+
+// The level of the curve numbered `run` from 0, and its number within that
+// level; past the last level, more curves of the last.
+std::pair<const Level*, int> LevelOf(std::int64_t run) {
+  for (const Level& level : kLevels) {
+    if (run < level.curves) return {&level, static_cast<int>(run)};
+    run -= level.curves;
+  }
+  const Level& last = kLevels[std::size(kLevels) - 1];
+  return {&last, static_cast<int>(run % last.curves)};
+}
+
+// Curves numbered from 0 (sigma = 6 + number) taken in turn by the
+// context's threads; the first factor found stops them all.
 template <typename Mod>
 Outcome RunCurves(const Mod& mod, std::optional<int> mostCurves, Natural& factor,
-                  const std::atomic<bool>* cancel) {
-  PrimeSequence primes;
-  struct Level {
-    std::uint32_t b1;
-    int curves;
-  };
-  constexpr Level kLevels[] = {{2000, 25},    {11000, 90},     {50000, 300},
-                               {250000, 700}, {1000000, 1800}, {3000000, 5100}};
-  std::uint64_t sigma = 6;
-  int run = 0;
-  for (std::size_t level = 0;; level = std::min(level + 1, std::size(kLevels) - 1)) {
-    for (int curve = 0; curve < kLevels[level].curves; ++curve, ++sigma, ++run) {
-      if (mostCurves && run == *mostCurves) return Outcome::Failed;
-      const std::uint32_t b1 = kLevels[level].b1;
-      const Outcome outcome =
-          OneCurve(mod, sigma, b1, std::uint64_t{b1} * 100, primes, factor, cancel);
-      if (outcome != Outcome::Failed) return outcome;
+                  const Context& context) {
+  std::atomic<std::int64_t> next{0};
+  std::atomic<bool> found{false};
+  std::mutex mutex;
+  const Halt halt{context.cancel, &found};
+  const auto work = [&](bool reports) {
+    PrimeSequence primes;
+    Natural mine;
+    const Level* shown = nullptr;
+    for (;;) {
+      const std::int64_t run = next.fetch_add(1);
+      if ((mostCurves && run >= *mostCurves) || halt()) return;
+      const auto [level, number] = LevelOf(run);
+      if (reports && context.progress) {
+        if (level != shown)
+          context.progress->Start(FactorPhase::Curves, level->curves, level->digits);
+        shown = level;
+        context.progress->Advance(number);
+      }
+      const Outcome outcome = OneCurve(mod, 6 + static_cast<std::uint64_t>(run), level->b1,
+                                       std::uint64_t{level->b1} * 100, primes, mine, halt);
+      if (outcome == Outcome::Found) {
+        const std::lock_guard lock(mutex);
+        if (!found.exchange(true)) factor = mine;
+        return;
+      }
     }
+  };
+  {
+    std::vector<std::jthread> helpers;
+    for (int t = 1; t < context.threads; ++t)
+      helpers.emplace_back(work, false);
+    work(true);
   }
+  if (found) return Outcome::Found;
+  return Stopped(context.cancel) ? Outcome::Cancelled : Outcome::Failed;
 }
 
 }  // namespace
 
+int CurvesForFactorsOf(int digits) {
+  int curves = 0;
+  for (const Level& level : kLevels) {
+    if (level.digits > digits) break;
+    curves += level.curves;
+  }
+  return curves;
+}
+
 Outcome Curves(const Natural& n, std::optional<int> mostCurves, Natural& factor,
-               const std::atomic<bool>* cancel) {
+               const Context& context) {
   return modular::WithMontgomery(
-      n, [&](const auto& mod) { return RunCurves(mod, mostCurves, factor, cancel); });
+      n, [&](const auto& mod) { return RunCurves(mod, mostCurves, factor, context); });
 }
 
 }  // namespace factoring

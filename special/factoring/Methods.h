@@ -12,11 +12,20 @@
 
 #include "Modular.h"
 #include "PrimeSequence.h"
+#include "SpecialFunctions.h"
 #include "WideNumber.h"
 
 namespace factoring {
 
 enum class Outcome { Found, Failed, Cancelled };
+
+// What every long method is given: the cancel flag, the threads it may use
+// (at least 1) and where it reports progress (may be null).
+struct Context {
+  const std::atomic<bool>* cancel = nullptr;
+  int threads = 1;
+  FactorProgress* progress = nullptr;
+};
 
 inline bool Stopped(const std::atomic<bool>* cancel) {
   return cancel != nullptr && cancel->load(std::memory_order_relaxed);
@@ -37,21 +46,26 @@ bool PerfectPowerRoot(const modular::Natural& n, modular::Natural& root);
 Outcome Rho(const modular::Natural& n, modular::Natural& factor, const std::atomic<bool>* cancel);
 
 // The elliptic-curve method on an odd composite n that is not a perfect
-// power: curves from the smallest level up, at most `mostCurves` of them.
-// Without a bound it never gives up and ends only by a factor or a cancel.
+// power: curves from the smallest level up, at most `mostCurves` of them,
+// on the context's threads. Without a bound it never gives up and ends only
+// by a factor or a cancel.
 Outcome Curves(const modular::Natural& n, std::optional<int> mostCurves, modular::Natural& factor,
-               const std::atomic<bool>* cancel);
+               const Context& context);
 
-// The longest numbers the quadratic sieve takes; the working storage of
-// longer ones would outgrow what a thread's stack should hold.
-inline constexpr int SieveMostDigits = 60;
+// How many curves Curves runs before its levels for factors of up to
+// `digits` digits are done.
+int CurvesForFactorsOf(int digits);
+
+// The longest numbers the quadratic sieve takes.
+inline constexpr int SieveMostDigits = 100;
 
 // The self-initialising quadratic sieve on an odd composite n of at most
-// SieveMostDigits digits that is not a perfect power; `primes` gives the
-// factor base. Failed is the rare case in which the relations give no split
-// (or the sieve runs out of polynomials); the caller then goes on by another
-// method.
+// SieveMostDigits digits that is not a perfect power, its polynomials
+// sieved on the context's threads; `primes` gives the factor base. Failed is
+// the rare case in which the relations give no split (or the sieve runs out
+// of polynomials); the caller then goes on by another method. Its working
+// storage is taken from the heap when it starts and given back when it ends.
 Outcome Sieve(const wide::Number& n, const PrimeSequence& primes, wide::Number& factor,
-              const std::atomic<bool>* cancel);
+              const Context& context);
 
 }  // namespace factoring

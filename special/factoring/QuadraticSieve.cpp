@@ -10,13 +10,20 @@
 // the greatest common divisor of n and X - Z, where X is the product of the
 // Y and Z the square root of the product of the A * v.
 //
-// Everything lives in one fixed-size object: no heap.
+// Each thread sieves polynomials of its own A; the relations meet in one
+// store. The working storage is taken from the heap once, when the search
+// starts, in sizes set by the number's length, and given back when it ends.
 #include <algorithm>
 #include <array>
 #include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <vector>
 
 #include "Methods.h"
 
@@ -25,18 +32,13 @@ namespace {
 
 using wide::Number;
 
-constexpr int kMostPrimes = 1800;
 // Relations beyond the primes: each surplus one gives one more square, and
 // each square splits n with a chance of one half at least.
 constexpr int kExcess = 48;
-constexpr int kMostRelations = kMostPrimes + 64;
-constexpr int kWords = (kMostRelations + 63) / 64;
-constexpr int kMostAFactors = 10;
-constexpr int kMostA = 3072;
-constexpr int kMostFindings = 16384;
-constexpr int kLongestInterval = 1 << 15;
-constexpr int kHashBits = 15;
-constexpr int kHashSlots = 1 << kHashBits;
+constexpr int kMostAFactors = 16;
+// Sieving goes block by block, each block small enough for the first-level
+// cache.
+constexpr int kBlock = 32768;
 
 // Factor base size and half the sieve interval, by the number's digits.
 struct Parameters {
@@ -44,10 +46,13 @@ struct Parameters {
   int primes;
   int half;
 };
-constexpr Parameters kParameters[] = {{20, 60, 2048},    {24, 70, 4096},    {28, 100, 4096},
-                                      {32, 180, 8192},   {36, 260, 8192},   {40, 350, 8192},
-                                      {44, 550, 16384},  {48, 1100, 16384}, {52, 1400, 16384},
-                                      {56, 1600, 16384}, {60, 1800, 16384}};
+constexpr Parameters kParameters[] = {
+    {20, 60, 2048},      {24, 70, 4096},      {28, 100, 4096},    {32, 180, 8192},
+    {36, 260, 8192},     {40, 350, 8192},     {44, 550, 16384},   {48, 1100, 16384},
+    {52, 1400, 16384},   {56, 1600, 16384},   {60, 1800, 16384},  {63, 2400, 32768},
+    {66, 3000, 32768},   {69, 3800, 32768},   {72, 4800, 49152},  {75, 6000, 65536},
+    {78, 7500, 65536},   {81, 9000, 65536},   {85, 12000, 98304}, {90, 17000, 131072},
+    {95, 24000, 131072}, {100, 32000, 163840}};
 
 struct Signed {
   Number magnitude;
@@ -140,98 +145,227 @@ std::uint32_t ChooseMultiplier(const Number& n, const PrimeSequence& primes) {
 // A sieve's finding: the polynomial (its A and the signs of its B, as a
 // Gray code) and x, with v = (Y^2 - kN) / A for Y = A x + B smooth over the
 // factor base (large == 1) or smooth but for one prime. Y is rebuilt when
-// needed, which keeps a finding at twelve bytes.
+// needed, which keeps a finding small.
 struct Finding {
   std::int32_t x;
   std::uint32_t large;
-  std::uint16_t a;
+  std::uint32_t a;
   std::uint16_t gray;
 };
 
 // A relation: a smooth finding, or two findings with the same large prime.
 struct Relation {
-  std::int16_t first = -1;
-  std::int16_t second = -1;
+  std::int32_t first = -1;
+  std::int32_t second = -1;
 };
 
-class SieveSearch {
- public:
-  SieveSearch(const Number& n, const PrimeSequence& primes, const std::atomic<bool>* cancel)
-      : n_(n), primes_(primes), cancel_(cancel) {}
+using AFactors = std::array<std::uint16_t, kMostAFactors>;  // indices into the base, 0 ends
 
-  Outcome Run(Number& factor) {
-    if (!BuildFactorBase(factor)) return Outcome::Found;
-    while (relationCount_ < primeCount_ + kExcess) {
-      if (!NewA()) return Outcome::Failed;
-      const int polynomials = 1 << (aFactors_ - 1);
-      for (int g = 0; g < polynomials && relationCount_ < primeCount_ + kExcess; ++g) {
-        if (g > 0) NextB(g);
-        assert(PolynomialHolds());
-        SievePolynomial();
-        Scan();
-        if (Cancelled()) return Outcome::Cancelled;
-      }
+// The factor base and the sieve's settings, fixed once built.
+struct Base {
+  Number n;
+  std::uint32_t k = 1;
+  Number kn;
+  int half = 0;
+  int threshold = 0;
+  std::uint32_t largeBound = 0;
+  int count = 0;
+  int firstSieved = 2;
+  std::vector<std::uint32_t> prime;
+  std::vector<std::uint32_t> root;  // sqrt(kN) mod p; 0 where p divides k
+  std::vector<std::uint8_t> logarithm;
+
+  std::uint32_t Largest() const { return prime[count - 1]; }
+};
+
+double Bits(const Number& x) {
+  double value = 0;
+  for (int i = x.size - 1; i >= 0 && i >= x.size - 3; --i)
+    value = value * Number::Base + x.limbs[i];
+  return std::log2(value) + std::max(0, x.size - 3) * std::log2(double{Number::Base});
+}
+
+// The factor base: -1, 2, then the odd primes p with kN a square mod p (or
+// dividing k). False when a prime of the base divides n: that prime is the
+// factor.
+bool BuildBase(const Number& n, const PrimeSequence& primes, Base& base, Number& factor) {
+  const int digits = wide::DecimalLength(n);
+  const Parameters* chosen = &kParameters[0];
+  for (const Parameters& p : kParameters)
+    if (p.digits <= digits) chosen = &p;
+  base.n = n;
+  base.half = chosen->half;
+  base.k = ChooseMultiplier(n, primes);
+  base.kn = wide::MultiplySmall(n, base.k);
+  base.prime.assign(chosen->primes, 0);
+  base.root.assign(chosen->primes, 0);
+  base.logarithm.assign(chosen->primes, 0);
+  base.prime[0] = 1;
+  base.prime[1] = 2;
+  base.count = 2;
+  std::vector<double> exact(chosen->primes, 0.0);
+  PrimeSequence sequence = primes;
+  sequence.Restart();
+  for (std::uint32_t p = sequence.Next(); base.count < chosen->primes; p = sequence.Next()) {
+    if (p == 2) continue;
+    const std::uint32_t residue = Remainder(base.kn, p);
+    if (residue == 0 && Remainder(n, p) == 0) {
+      factor = wide::FromSmall(p);
+      return false;
     }
-    if (Combine(factor)) return Outcome::Found;
-    return Cancelled() ? Outcome::Cancelled : Outcome::Failed;
+    if (residue != 0 && modular::Jacobi(residue, p) != 1) continue;
+    base.prime[base.count] = p;
+    base.root[base.count] = modular::SquareRootModulo(residue, p);
+    exact[base.count] = std::log2(p);
+    ++base.count;
+  }
+  // The smallest primes cost the most sieving for the least information;
+  // they are left out and made up for in the threshold.
+  double skipped = 1.0;  // the mean share of 2
+  while (base.firstSieved < base.count && base.prime[base.firstSieved] < 30) {
+    skipped += 2 * exact[base.firstSieved] / (base.prime[base.firstSieved] - 1);
+    ++base.firstSieved;
+  }
+  // A position is a candidate when the logarithms sieved there leave at
+  // most a large prime of the value unexplained (the largest value, less a
+  // little for the roundings). Long numbers count in units a little larger
+  // than a bit, so that the sum stays within a byte.
+  base.largeBound = base.Largest() * 64U;
+  const double valueBits = std::log2(base.half) + Bits(base.kn) / 2 - 0.5;
+  const double bits = valueBits - skipped - std::log2(base.largeBound) - 2;
+  const double unit = std::max(1.0, bits / 110);
+  base.threshold = std::clamp(static_cast<int>(bits / unit), 1, 127);
+  for (int i = 2; i < base.count; ++i)
+    base.logarithm[i] = static_cast<std::uint8_t>(std::lround(exact[i] / unit));
+  return true;
+}
+
+// The relations found so far and the A's used, shared by the threads that
+// sieve; every change and every read while they run is under the lock.
+class Store {
+ public:
+  Store(int needed, std::uint32_t largest) : needed_(needed) {
+    relations_.reserve(needed);
+    // Partial findings: enough to pair, a bound on the memory all the same.
+    mostPartials_ = std::max<std::size_t>(16384, std::size_t{largest} / 2);
   }
 
- private:
-  // The factor base: -1, 2, then the odd primes p with kN a square mod p
-  // (or dividing k). False when a prime of the base divides n: that prime
-  // is the factor.
-  bool BuildFactorBase(Number& factor) {
-    const int digits = wide::DecimalLength(n_);
-    const Parameters* chosen = &kParameters[0];
-    for (const Parameters& p : kParameters)
-      if (p.digits <= digits) chosen = &p;
-    half_ = chosen->half;
-    k_ = ChooseMultiplier(n_, primes_);
-    kn_ = wide::MultiplySmall(n_, k_);
-    prime_[0] = 1;
-    prime_[1] = 2;
-    primeCount_ = 2;
-    for (const std::uint32_t p : primes_) {
-      if (p == 2) continue;
-      if (primeCount_ == chosen->primes) break;
-      const std::uint32_t residue = Remainder(kn_, p);
-      if (residue == 0 && Remainder(n_, p) == 0) {
-        factor = wide::FromSmall(p);
-        return false;
-      }
-      if (residue != 0 && modular::Jacobi(residue, p) != 1) continue;
-      prime_[primeCount_] = p;
-      root_[primeCount_] = modular::SquareRootModulo(residue, p);
-      logarithm_[primeCount_] = static_cast<std::uint8_t>(std::lround(std::log2(p)));
-      ++primeCount_;
-    }
-    // The smallest primes cost the most sieving for the least information;
-    // they are left out and made up for in the threshold.
-    double skipped = 1.0;  // the mean share of 2
-    firstSieved_ = 2;
-    while (firstSieved_ < primeCount_ && prime_[firstSieved_] < 30) {
-      skipped += 2 * std::log2(prime_[firstSieved_]) / (prime_[firstSieved_] - 1);
-      ++firstSieved_;
-    }
-    // A position is a candidate when the logarithms sieved there leave at
-    // most a large prime of the value unexplained (the largest value, less
-    // a little for the roundings).
-    largeBound_ = prime_[primeCount_ - 1] * 64U;
-    const double valueBits = std::log2(half_) + Bits(kn_) / 2 - 0.5;
-    threshold_ =
-        std::clamp(static_cast<int>(valueBits - skipped - std::log2(largeBound_) - 2), 1, 127);
+  // Registers a new set of A factors; false when it was used before or the
+  // store has enough.
+  bool TakeA(const AFactors& chosen, std::uint32_t& index) {
+    const std::lock_guard lock(mutex_);
+    if (Full()) return false;
+    for (const AFactors& used : usedA_)
+      if (used == chosen) return false;
+    index = static_cast<std::uint32_t>(usedA_.size());
+    usedA_.push_back(chosen);
     return true;
   }
 
-  static double Bits(const Number& x) {
-    double value = 0;
-    for (int i = x.size - 1; i >= 0 && i >= x.size - 3; --i)
-      value = value * Number::Base + x.limbs[i];
-    return std::log2(value) + std::max(0, x.size - 3) * std::log2(double{Number::Base});
+  void Record(const Finding& finding) {
+    const std::lock_guard lock(mutex_);
+    if (Full()) return;
+    if (finding.large == 1) {
+      findings_.push_back(finding);
+      relations_.push_back({static_cast<std::int32_t>(findings_.size() - 1), -1});
+    } else if (const auto match = waiting_.find(finding.large); match != waiting_.end()) {
+      findings_.push_back(finding);
+      relations_.push_back({match->second, static_cast<std::int32_t>(findings_.size() - 1)});
+    } else if (waiting_.size() < mostPartials_) {
+      findings_.push_back(finding);
+      waiting_.emplace(finding.large, static_cast<std::int32_t>(findings_.size() - 1));
+    }
+    found_.store(static_cast<int>(relations_.size()), std::memory_order_relaxed);
   }
 
-  bool Cancelled() const { return Stopped(cancel_); }
+  bool Full() const { return found_.load(std::memory_order_relaxed) >= needed_; }
+  int Found() const { return found_.load(std::memory_order_relaxed); }
+  int Needed() const { return needed_; }
 
+  // After the sieving threads have ended.
+  const std::vector<Relation>& Relations() const { return relations_; }
+  const std::vector<Finding>& Findings() const { return findings_; }
+  const AFactors& FactorsOfA(std::uint32_t a) const { return usedA_[a]; }
+
+ private:
+  mutable std::mutex mutex_;
+  int needed_;
+  std::size_t mostPartials_;
+  std::atomic<int> found_{0};
+  std::vector<AFactors> usedA_;
+  std::vector<Finding> findings_;
+  std::vector<Relation> relations_;
+  std::unordered_map<std::uint32_t, std::int32_t> waiting_;  // large prime -> finding
+};
+
+Number ProductOf(const Base& base, const AFactors& factors) {
+  Number product = wide::FromSmall(1);
+  for (int l = 0; l < kMostAFactors && factors[l] != 0; ++l)
+    product = wide::MultiplySmall(product, base.prime[factors[l]]);
+  return product;
+}
+
+// The B_l of an A: B_l = (A / q_l) gamma_l, with gamma_l the smaller root of
+// (A / q_l)^2 gamma^2 = kN mod q_l, so that every sum B = B_0 +- B_1 +- ...
+// satisfies B^2 = kN mod A. Returns how many.
+int PartsOfB(const Base& base, const AFactors& factors, const Number& a,
+             std::array<Number, kMostAFactors>& parts) {
+  int count = 0;
+  for (; count < kMostAFactors && factors[count] != 0; ++count) {
+    const int index = factors[count];
+    const std::uint32_t q = base.prime[index];
+    const Number cofactor = wide::DivideSmall(a, q);
+    std::uint64_t gamma =
+        std::uint64_t{base.root[index]} * modular::InverseModulo(Remainder(cofactor, q), q) % q;
+    if (gamma > q / 2) gamma = q - gamma;
+    parts[count] = wide::MultiplySmall(cofactor, static_cast<std::uint32_t>(gamma));
+  }
+  return count;
+}
+
+// v = (Y^2 - kN) / A, which divides exactly, as magnitude and sign.
+bool Value(const Base& base, const Number& y, const Number& a, Number& v, bool& negative) {
+  const Number square = wide::Multiply(y, y);
+  negative = wide::Compare(square, base.kn) < 0;
+  const Number difference =
+      negative ? wide::Subtract(base.kn, square) : wide::Subtract(square, base.kn);
+  Number rest;
+  v = wide::Divide(difference, a, &rest);
+  return wide::IsZero(rest) && !wide::IsZero(v);
+}
+
+// One thread's sieving: its polynomials, their roots and the sieve array.
+class Sieving {
+ public:
+  Sieving(const Base& base, Store& store, std::uint64_t seed, const std::atomic<bool>* cancel,
+          FactorProgress* progress)
+      : base_(base),
+        store_(store),
+        cancel_(cancel),
+        progress_(progress),
+        seed_(seed),
+        isAFactor_(base.count),
+        first_(base.count),
+        second_(base.count),
+        delta_(std::size_t{kMostAFactors} * base.count),
+        sieve_(std::min(2 * base.half, kBlock)) {}
+
+  // Sieves until the store is full, a cancel, or no new A is to be had.
+  void Run() {
+    while (!store_.Full() && !Stopped(cancel_)) {
+      if (!NewA()) return;
+      const int polynomials = 1 << (aFactors_ - 1);
+      for (int g = 0; g < polynomials && !store_.Full(); ++g) {
+        if (g > 0) NextB(g);
+        assert(PolynomialHolds());
+        SievePolynomial();
+        if (progress_) progress_->Advance(store_.Found());
+        if (Stopped(cancel_)) return;
+      }
+    }
+  }
+
+ private:
   std::uint32_t Random() {
     seed_ = seed_ * 6364136223846793005ULL + 1442695040888963407ULL;
     return static_cast<std::uint32_t>(seed_ >> 33);
@@ -241,52 +375,65 @@ class SieveSearch {
   // sqrt(2 kN) / half in all, never the same set twice; then its B_l and
   // the first polynomial's roots.
   bool NewA() {
-    const double target = (Bits(kn_) + 1) / 2 - std::log2(half_);
+    const int count = base_.count;
+    const double target = (Bits(base_.kn) + 1) / 2 - std::log2(base_.half);
     // Primes of about 2^11 leave many sets to choose from, and the small
-    // primes, which carry the sieve, out of A.
-    const double wanted = std::min(11.0, std::log2(prime_[primeCount_ - 1]) - 1);
-    aFactors_ = std::clamp(static_cast<int>(std::lround(target / wanted)), 2, kMostAFactors);
+    // primes, which carry the sieve, out of A; long numbers take larger ones.
+    const double wanted = std::min(target > 130 ? 12.0 : 11.0, std::log2(base_.Largest()) - 1);
+    aFactors_ = std::clamp(static_cast<int>(std::lround(target / wanted)), 2, kMostAFactors - 1);
     const double each = target / aFactors_;
-    int low = firstSieved_;
-    while (low < primeCount_ - 1 && std::log2(prime_[low]) < each - 0.5)
+    int low = base_.firstSieved;
+    while (low < count - 1 && std::log2(base_.prime[low]) < each - 0.5)
       ++low;
     int high = low;
-    while (high < primeCount_ - 1 && std::log2(prime_[high]) < each + 0.5)
+    while (high < count - 1 && std::log2(base_.prime[high]) < each + 0.5)
       ++high;
-    while (high - low < 2 * aFactors_ + 8 && (low > firstSieved_ || high < primeCount_ - 1)) {
-      low = std::max(firstSieved_, low - 1);
-      high = std::min(primeCount_ - 1, high + 1);
+    while (high - low < 2 * aFactors_ + 8 && (low > base_.firstSieved || high < count - 1)) {
+      low = std::max(base_.firstSieved, low - 1);
+      high = std::min(count - 1, high + 1);
     }
-    if (aCount_ == kMostA) return false;
     for (int attempt = 0; attempt < 200; ++attempt) {
-      std::array<std::uint16_t, kMostAFactors> chosen{};
+      AFactors chosen{};
       double bits = 0;
       bool distinct = true;
       for (int l = 0; l + 1 < aFactors_; ++l) {
         chosen[l] = static_cast<std::uint16_t>(low + Random() % (high - low));
         for (int m = 0; m < l; ++m)
           distinct = distinct && chosen[m] != chosen[l];
-        distinct = distinct && root_[chosen[l]] != 0;
-        bits += std::log2(prime_[chosen[l]]);
+        distinct = distinct && base_.root[chosen[l]] != 0;
+        bits += std::log2(base_.prime[chosen[l]]);
       }
+      if (!distinct) continue;
       // The last prime brings the product nearest the target.
       const double rest = std::exp2(target - bits);
-      int last = -1;
-      for (int i = firstSieved_; i < primeCount_; ++i) {
-        if (root_[i] == 0 || std::find(chosen.begin(), chosen.begin() + aFactors_ - 1, i) !=
-                                 chosen.begin() + aFactors_ - 1) {
-          continue;
-        }
-        if (last < 0 || std::abs(prime_[i] - rest) < std::abs(prime_[last] - rest)) last = i;
+      const auto* begin = chosen.begin();
+      const auto* end = chosen.begin() + aFactors_ - 1;
+      const auto above =
+          std::lower_bound(base_.prime.begin() + base_.firstSieved, base_.prime.begin() + count,
+                           static_cast<std::uint32_t>(std::min(rest, 4e9)));
+      const int centre = static_cast<int>(above - base_.prime.begin());
+      const auto usable = [&](int i) {
+        return base_.root[i] != 0 && std::find(begin, end, i) == end;
+      };
+      int right = centre;
+      while (right < count && !usable(right))
+        ++right;
+      int left = centre - 1;
+      while (left >= base_.firstSieved && !usable(left))
+        --left;
+      int last = right < count ? right : -1;
+      if (left >= base_.firstSieved &&
+          (last < 0 || rest - base_.prime[left] < base_.prime[right] - rest)) {
+        last = left;
       }
-      if (!distinct || last < 0) continue;
+      if (last < 0) continue;
       chosen[aFactors_ - 1] = static_cast<std::uint16_t>(last);
       std::sort(chosen.begin(), chosen.begin() + aFactors_);
-      bool used = false;
-      for (int a = 0; a < aCount_ && !used; ++a)
-        used = usedA_[a] == chosen;
-      if (used) continue;
-      usedA_[aCount_++] = chosen;
+      if (!store_.TakeA(chosen, aIndex_)) {
+        if (store_.Full()) return false;
+        continue;
+      }
+      factors_ = chosen;
       StartPolynomials();
       assert(PolynomialHolds());
       return true;
@@ -294,63 +441,28 @@ class SieveSearch {
     return false;
   }
 
-  Number ProductOfA(int a) const {
-    Number product = wide::FromSmall(1);
-    for (int l = 0; l < kMostAFactors && usedA_[a][l] != 0; ++l)
-      product = wide::MultiplySmall(product, prime_[usedA_[a][l]]);
-    return product;
-  }
-
-  // The B_l of the A numbered a: B_l = (A / q_l) gamma_l, with gamma_l the
-  // smaller root of (A / q_l)^2 gamma^2 = kN mod q_l, so that every sum
-  // B = B_0 +- B_1 +- ... satisfies B^2 = kN mod A. Returns how many.
-  int PartsOfB(int a, const Number& product, std::array<Number, kMostAFactors>& parts) const {
-    int count = 0;
-    for (; count < kMostAFactors && usedA_[a][count] != 0; ++count) {
-      const int index = usedA_[a][count];
-      const std::uint32_t q = prime_[index];
-      const Number cofactor = wide::DivideSmall(product, q);
-      std::uint64_t gamma =
-          std::uint64_t{root_[index]} * modular::InverseModulo(Remainder(cofactor, q), q) % q;
-      if (gamma > q / 2) gamma = q - gamma;
-      parts[count] = wide::MultiplySmall(cofactor, static_cast<std::uint32_t>(gamma));
-    }
-    return count;
-  }
-
-  // |Y| = |A x + B| of a finding.
-  Number YOf(const Finding& finding) const {
-    const Number a = ProductOfA(finding.a);
-    std::array<Number, kMostAFactors> parts;
-    const int count = PartsOfB(finding.a, a, parts);
-    Signed y{wide::MultiplySmall(a, static_cast<std::uint32_t>(std::abs(finding.x))),
-             finding.x < 0};
-    for (int l = 0; l < count; ++l)
-      y = Add(y, Signed{parts[l], l > 0 && ((finding.gray >> (l - 1)) & 1) != 0});
-    return y.magnitude;
-  }
-
   void StartPolynomials() {
-    const auto& chosen = usedA_[aCount_ - 1];
-    a_ = ProductOfA(aCount_ - 1);
-    PartsOfB(aCount_ - 1, a_, bl_);
-    isAFactor_.fill(false);
+    a_ = ProductOf(base_, factors_);
+    PartsOfB(base_, factors_, a_, bl_);
+    std::fill(isAFactor_.begin(), isAFactor_.end(), std::uint8_t{0});
     b_ = Signed{};
     gray_ = 0;
     for (int l = 0; l < aFactors_; ++l) {
-      isAFactor_[chosen[l]] = true;
+      isAFactor_[factors_[l]] = 1;
       b_.magnitude = wide::Add(b_.magnitude, bl_[l]);
     }
-    for (int i = firstSieved_; i < primeCount_; ++i) {
+    const int count = base_.count;
+    for (int i = base_.firstSieved; i < count; ++i) {
       if (isAFactor_[i]) continue;
-      const std::uint32_t p = prime_[i];
+      const std::uint32_t p = base_.prime[i];
       const std::uint64_t inverse = modular::InverseModulo(Remainder(a_, p), p);
       for (int l = 0; l < aFactors_; ++l)
-        delta_[l][i] = static_cast<std::uint16_t>(2 * Remainder(bl_[l], p) * inverse % p);
+        delta_[static_cast<std::size_t>(l) * count + i] =
+            static_cast<std::uint32_t>(2 * Remainder(bl_[l], p) * inverse % p);
       const std::uint64_t b = Remainder(b_.magnitude, p);
-      const std::uint64_t shift = half_ % p;
-      first_[i] = static_cast<std::uint32_t>((inverse * (root_[i] + p - b) + shift) % p);
-      second_[i] = static_cast<std::uint32_t>((inverse * (2 * p - root_[i] - b) + shift) % p);
+      const std::uint64_t shift = base_.half % p;
+      first_[i] = static_cast<std::uint32_t>((inverse * (base_.root[i] + p - b) + shift) % p);
+      second_[i] = static_cast<std::uint32_t>((inverse * (2 * p - base_.root[i] - b) + shift) % p);
     }
   }
 
@@ -362,10 +474,12 @@ class SieveSearch {
     const bool minus = ((gray_ >> (l - 1)) & 1) != 0;
     const Signed twice{wide::MultiplySmall(bl_[l], 2), minus};
     b_ = Add(b_, twice);
-    for (int i = firstSieved_; i < primeCount_; ++i) {
+    const int count = base_.count;
+    const std::uint32_t* delta = &delta_[static_cast<std::size_t>(l) * count];
+    for (int i = base_.firstSieved; i < count; ++i) {
       if (isAFactor_[i]) continue;
-      const std::uint32_t p = prime_[i];
-      const std::uint32_t step = minus ? delta_[l][i] : p - delta_[l][i];
+      const std::uint32_t p = base_.prime[i];
+      const std::uint32_t step = minus ? delta[i] : p - delta[i];
       first_[i] = first_[i] + step >= p ? first_[i] + step - p : first_[i] + step;
       second_[i] = second_[i] + step >= p ? second_[i] + step - p : second_[i] + step;
     }
@@ -379,17 +493,17 @@ class SieveSearch {
     Number square;
     Number knRest;
     wide::Divide(wide::Multiply(b_.magnitude, b_.magnitude), a_, &square);
-    wide::Divide(kn_, a_, &knRest);
+    wide::Divide(base_.kn, a_, &knRest);
     if (wide::Compare(square, knRest) != 0) return false;
-    for (int i = firstSieved_; i < primeCount_; ++i) {
+    for (int i = base_.firstSieved; i < base_.count; ++i) {
       if (isAFactor_[i]) continue;
-      const std::uint64_t p = prime_[i];
-      const std::uint64_t a = Remainder(a_, prime_[i]);
-      const std::uint64_t bMagnitude = Remainder(b_.magnitude, prime_[i]);
+      const std::uint64_t p = base_.prime[i];
+      const std::uint64_t a = Remainder(a_, base_.prime[i]);
+      const std::uint64_t bMagnitude = Remainder(b_.magnitude, base_.prime[i]);
       const std::uint64_t b = b_.negative ? (p - bMagnitude) % p : bMagnitude;
-      const std::uint64_t kn = Remainder(kn_, prime_[i]);
+      const std::uint64_t kn = Remainder(base_.kn, base_.prime[i]);
       for (const std::uint32_t j : {first_[i], second_[i]}) {
-        const std::uint64_t x = (j + p - static_cast<std::uint64_t>(half_) % p) % p;
+        const std::uint64_t x = (j + p - static_cast<std::uint64_t>(base_.half) % p) % p;
         const std::uint64_t y = (a * x + b) % p;
         if ((y * y + p - kn) % p != 0) return false;
       }
@@ -397,31 +511,49 @@ class SieveSearch {
     return true;
   }
 
+  // The interval block by block: each prime adds its logarithm at the
+  // positions of its roots that fall in the block.
   void SievePolynomial() {
-    const int length = 2 * half_;
-    // Starting every position at 128 - threshold puts the candidates
-    // exactly where the top bit of a byte is set.
-    std::fill_n(sieve_.begin(), length, static_cast<std::uint8_t>(128 - threshold_));
-    for (int i = firstSieved_; i < primeCount_; ++i) {
-      if (isAFactor_[i]) continue;
-      const int p = static_cast<int>(prime_[i]);
-      const std::uint8_t logarithm = logarithm_[i];
-      for (int j = static_cast<int>(first_[i]); j < length; j += p)
-        sieve_[j] += logarithm;
-      if (second_[i] == first_[i]) continue;
-      for (int j = static_cast<int>(second_[i]); j < length; j += p)
-        sieve_[j] += logarithm;
+    const int length = 2 * base_.half;
+    const int count = base_.count;
+    // A local pointer: stores through it cannot move the array.
+    std::uint8_t* const block = sieve_.data();
+    for (int start = 0; start < length; start += kBlock) {
+      const int size = std::min(length - start, kBlock);
+      // Starting every position at 128 - threshold puts the candidates
+      // exactly where the top bit of a byte is set.
+      std::fill_n(block, size, static_cast<std::uint8_t>(128 - base_.threshold));
+      for (int i = base_.firstSieved; i < count; ++i) {
+        if (isAFactor_[i]) continue;
+        const auto p = static_cast<int>(base_.prime[i]);
+        const std::uint8_t logarithm = base_.logarithm[i];
+        // The roots are positions in the whole interval, reduced mod p.
+        const int first = FirstInBlock(first_[i], start, p);
+        for (int j = first; j < size; j += p)
+          block[j] += logarithm;
+        if (second_[i] == first_[i]) continue;
+        for (int j = FirstInBlock(second_[i], start, p); j < size; j += p)
+          block[j] += logarithm;
+      }
+      Scan(start, size);
     }
   }
 
-  void Scan() {
-    const int length = 2 * half_;
-    for (int j = 0; j < length; j += 8) {
+  // The first position at or after `start` that is `root` mod p, relative
+  // to `start`.
+  static int FirstInBlock(std::uint32_t root, int start, int p) {
+    if (start == 0) return static_cast<int>(root);
+    const std::int64_t offset = (std::int64_t{root} - start) % p;
+    return static_cast<int>(offset < 0 ? offset + p : offset);
+  }
+
+  void Scan(int start, int size) {
+    for (int j = 0; j < size; j += 8) {
       std::uint64_t word = 0;
       std::memcpy(&word, sieve_.data() + j, sizeof word);
       if ((word & 0x8080808080808080ULL) == 0) continue;
-      for (int b = j; b < j + 8; ++b) {
-        if ((sieve_[b] & 0x80) != 0) Check(b);
+      for (int b = j; b < j + 8 && b < size; ++b) {
+        if ((sieve_[b] & 0x80) != 0) Check(start + b);
       }
     }
   }
@@ -429,17 +561,16 @@ class SieveSearch {
   // Y = A x + B for the sieve position j (x = j - half), and whether its v
   // splits over the base but for a cofactor below the large-prime bound.
   void Check(int j) {
-    const int x = j - half_;
+    const int x = j - base_.half;
     const Signed ax{wide::MultiplySmall(a_, static_cast<std::uint32_t>(std::abs(x))), x < 0};
     const Signed y = Add(ax, b_);
     Number v;
     bool negative = false;
-    if (!Value(y.magnitude, a_, v, negative)) return;
-    checkedX_ = x;
+    if (!Value(base_, y.magnitude, a_, v, negative)) return;
     DivideOut(v, 2);
-    for (int i = 2; i < primeCount_ && !IsOne(v); ++i) {
-      const std::uint32_t p = prime_[i];
-      if (i >= firstSieved_ && !isAFactor_[i] && root_[i] != 0) {
+    for (int i = 2; i < base_.count && !IsOne(v); ++i) {
+      const std::uint32_t p = base_.prime[i];
+      if (i >= base_.firstSieved && !isAFactor_[i] && base_.root[i] != 0) {
         const auto at = static_cast<std::uint32_t>(j) % p;
         if (at != first_[i] && at != second_[i]) continue;
       }
@@ -448,48 +579,143 @@ class SieveSearch {
     if (v.size > 2) return;
     const std::uint64_t cofactor =
         v.size == 1 ? v.limbs[0] : v.limbs[0] + 1'000'000'000ULL * v.limbs[1];
-    if (cofactor == 1) {
-      Record(1);
-    } else if (cofactor < largeBound_ &&
-               cofactor < std::uint64_t{prime_[primeCount_ - 1]} * prime_[primeCount_ - 1]) {
-      Record(static_cast<std::uint32_t>(cofactor));
+    const std::uint64_t largest = base_.Largest();
+    if (cofactor == 1 || (cofactor < base_.largeBound && cofactor < largest * largest)) {
+      store_.Record({x, static_cast<std::uint32_t>(cofactor), aIndex_, gray_});
     }
   }
 
-  // v = (Y^2 - kN) / A, which divides exactly, as magnitude and sign.
-  bool Value(const Number& y, const Number& a, Number& v, bool& negative) const {
-    const Number square = wide::Multiply(y, y);
-    negative = wide::Compare(square, kn_) < 0;
-    const Number difference = negative ? wide::Subtract(kn_, square) : wide::Subtract(square, kn_);
-    Number rest;
-    v = wide::Divide(difference, a, &rest);
-    return wide::IsZero(rest) && !wide::IsZero(v);
-  }
+  const Base& base_;
+  Store& store_;
+  const std::atomic<bool>* cancel_;
+  FactorProgress* progress_;  // advanced by one thread only
+  std::uint64_t seed_;
 
-  void Record(std::uint32_t large) {
-    if (findingCount_ == kMostFindings || relationCount_ == kMostRelations) return;
-    const Finding finding{checkedX_, large, static_cast<std::uint16_t>(aCount_ - 1), gray_};
-    if (large == 1) {
-      findings_[findingCount_] = finding;
-      relations_[relationCount_++] = {static_cast<std::int16_t>(findingCount_++), -1};
-      return;
+  // The current A and B, the roots of the current polynomial as sieve
+  // positions, and the steps between the roots of successive B.
+  int aFactors_ = 0;
+  AFactors factors_{};
+  std::uint32_t aIndex_ = 0;
+  Number a_;
+  Signed b_;
+  std::array<Number, kMostAFactors> bl_{};
+  std::uint16_t gray_ = 0;               // the signs of the current B
+  std::vector<std::uint8_t> isAFactor_;  // 1 for the primes of A
+  std::vector<std::uint32_t> first_;
+  std::vector<std::uint32_t> second_;
+  std::vector<std::uint32_t> delta_;  // kMostAFactors rows of the base's length
+  std::vector<std::uint8_t> sieve_;
+};
+
+// The relations combined into squares, once the sieving has ended.
+class Combining {
+ public:
+  Combining(const Base& base, const Store& store, const std::atomic<bool>* cancel)
+      : base_(base), store_(store), cancel_(cancel) {}
+
+  // Gaussian elimination over GF(2) with the primes as rows and the
+  // relations as columns, after the relations with a prime that no other
+  // relation has are set aside; every column without a pivot gives a set of
+  // relations whose product is a square.
+  Outcome Run(Number& factor) {
+    const auto& relations = store_.Relations();
+    std::vector<std::vector<int>> odd(relations.size());
+    for (std::size_t r = 0; r < relations.size(); ++r) {
+      odd[r] = OddPrimes(relations[r]);
+      if (Stopped(cancel_)) return Outcome::Cancelled;
     }
-    // Open addressing on the large prime: a second finding with the same
-    // one makes a relation, a first one waits.
-    std::uint32_t slot = (large * 2654435761U) >> (32 - kHashBits);
-    while (hash_[slot] != 0) {
-      const int other = hash_[slot] - 1;
-      if (findings_[other].large == large) {
-        findings_[findingCount_] = finding;
-        relations_[relationCount_++] = {static_cast<std::int16_t>(other),
-                                        static_cast<std::int16_t>(findingCount_++)};
-        return;
+    const std::vector<int> kept = Filter(odd);
+    const int columns = static_cast<int>(kept.size());
+    const int words = (columns + 63) / 64;
+    // Rows only for the primes that the kept relations have to odd powers.
+    std::vector<int> rowOf(base_.count, -1);
+    int rows = 0;
+    for (const int r : kept) {
+      for (const int i : odd[r])
+        if (rowOf[i] < 0) rowOf[i] = rows++;
+    }
+    std::vector<std::uint64_t> matrix(static_cast<std::size_t>(rows) * words, 0);
+    const auto row = [&](int r) { return matrix.data() + static_cast<std::size_t>(r) * words; };
+    for (int c = 0; c < columns; ++c) {
+      for (const int i : odd[kept[c]])
+        row(rowOf[i])[c / 64] ^= std::uint64_t{1} << (c % 64);
+    }
+    std::vector<int> pivotColumn;
+    int rank = 0;
+    for (int c = 0; c < columns && rank < rows; ++c) {
+      const std::uint64_t bit = std::uint64_t{1} << (c % 64);
+      int pivot = rank;
+      while (pivot < rows && (row(pivot)[c / 64] & bit) == 0)
+        ++pivot;
+      if (pivot == rows) continue;
+      if (pivot != rank) std::swap_ranges(row(pivot), row(pivot) + words, row(rank));
+      const std::uint64_t* source = row(rank);
+      for (int r = 0; r < rows; ++r) {
+        std::uint64_t* target = row(r);
+        if (r == rank || (target[c / 64] & bit) == 0) continue;
+        for (int w = c / 64; w < words; ++w)
+          target[w] ^= source[w];
       }
-      slot = (slot + 1) % kHashSlots;
+      pivotColumn.push_back(c);
+      ++rank;
+      if (Stopped(cancel_)) return Outcome::Cancelled;
     }
-    if (findingCount_ >= kHashSlots / 2) return;  // keep the table sparse
-    findings_[findingCount_] = finding;
-    hash_[slot] = static_cast<std::uint16_t>(++findingCount_);
+    std::vector<bool> pivotal(columns);
+    for (int k = 0; k < rank; ++k)
+      pivotal[pivotColumn[k]] = true;
+    for (int free = 0; free < columns; ++free) {
+      if (pivotal[free]) continue;
+      std::vector<int> chosen = {kept[free]};
+      for (int k = 0; k < rank; ++k) {
+        if ((row(k)[free / 64] >> (free % 64) & 1) != 0) chosen.push_back(kept[pivotColumn[k]]);
+      }
+      if (Split(chosen, factor)) return Outcome::Found;
+      if (Stopped(cancel_)) return Outcome::Cancelled;
+    }
+    return Outcome::Failed;
+  }
+
+ private:
+  // The relations left when those with a prime (to an odd power) that no
+  // other left relation has are taken out, again and again: they can be in
+  // no square.
+  std::vector<int> Filter(const std::vector<std::vector<int>>& odd) const {
+    std::vector<int> uses(base_.count, 0);
+    for (const auto& primes : odd) {
+      for (const int i : primes)
+        ++uses[i];
+    }
+    std::vector<bool> out(odd.size());
+    for (bool changed = true; changed;) {
+      changed = false;
+      for (std::size_t r = 0; r < odd.size(); ++r) {
+        if (out[r] ||
+            std::none_of(odd[r].begin(), odd[r].end(), [&](int i) { return uses[i] == 1; })) {
+          continue;
+        }
+        out[r] = true;
+        changed = true;
+        for (const int i : odd[r])
+          --uses[i];
+      }
+    }
+    std::vector<int> kept;
+    for (std::size_t r = 0; r < odd.size(); ++r)
+      if (!out[r]) kept.push_back(static_cast<int>(r));
+    return kept;
+  }
+
+  // |Y| = |A x + B| of a finding.
+  Number YOf(const Finding& finding) const {
+    const AFactors& factors = store_.FactorsOfA(finding.a);
+    const Number a = ProductOf(base_, factors);
+    std::array<Number, kMostAFactors> parts;
+    const int count = PartsOfB(base_, factors, a, parts);
+    Signed y{wide::MultiplySmall(a, static_cast<std::uint32_t>(std::abs(finding.x))),
+             finding.x < 0};
+    for (int l = 0; l < count; ++l)
+      y = Add(y, Signed{parts[l], l > 0 && ((finding.gray >> (l - 1)) & 1) != 0});
+    return y.magnitude;
   }
 
   // Hands every prime factor of A * v of a finding, with multiplicity, to
@@ -497,17 +723,18 @@ class SieveSearch {
   // left out.
   template <typename Use>
   void Factorize(const Finding& finding, Use&& use) const {
-    const Number a = ProductOfA(finding.a);
+    const AFactors& factors = store_.FactorsOfA(finding.a);
+    const Number a = ProductOf(base_, factors);
     Number v;
     bool negative = false;
-    [[maybe_unused]] const bool exact = Value(YOf(finding), a, v, negative);
+    [[maybe_unused]] const bool exact = Value(base_, YOf(finding), a, v, negative);
     assert(exact);
 #ifndef NDEBUG
     // A * v rebuilt from the factors handed over, the large prime included.
     const Number whole = wide::Multiply(a, v);
     Number rebuilt = wide::FromSmall(finding.large);
     const auto handOver = [&](int i) {
-      if (i > 0) rebuilt = wide::MultiplySmall(rebuilt, prime_[i]);
+      if (i > 0) rebuilt = wide::MultiplySmall(rebuilt, base_.prime[i]);
       use(i);
     };
 #else
@@ -517,10 +744,10 @@ class SieveSearch {
     std::uint32_t rest = 0;
     v = wide::DivideSmall(v, finding.large, &rest);
     assert(rest == 0);
-    for (int l = 0; l < kMostAFactors && usedA_[finding.a][l] != 0; ++l)
-      handOver(usedA_[finding.a][l]);
-    for (int i = 1; i < primeCount_ && !IsOne(v); ++i) {
-      for (int times = DivideOut(v, prime_[i]); times > 0; --times)
+    for (int l = 0; l < kMostAFactors && factors[l] != 0; ++l)
+      handOver(factors[l]);
+    for (int i = 1; i < base_.count && !IsOne(v); ++i) {
+      for (int times = DivideOut(v, base_.prime[i]); times > 0; --times)
         handOver(i);
     }
     assert(IsOne(v));
@@ -529,139 +756,88 @@ class SieveSearch {
 
   template <typename Use>
   void FactorizeRelation(const Relation& relation, Use&& use) const {
-    Factorize(findings_[relation.first], use);
-    if (relation.second >= 0) Factorize(findings_[relation.second], use);
+    Factorize(store_.Findings()[relation.first], use);
+    if (relation.second >= 0) Factorize(store_.Findings()[relation.second], use);
   }
 
-  // Gaussian elimination over GF(2) with the primes as rows and the
-  // relations as columns; every column without a pivot gives a set of
-  // relations whose product is a square.
-  bool Combine(Number& factor) {
-    for (int i = 0; i < primeCount_; ++i)
-      rows_[i].fill(0);
-    for (int r = 0; r < relationCount_; ++r) {
-      FactorizeRelation(relations_[r],
-                        [&](int i) { rows_[i][r / 64] ^= std::uint64_t{1} << (r % 64); });
-      if (Cancelled()) return false;
+  // The primes of a relation's A * v that divide it an odd number of times.
+  std::vector<int> OddPrimes(const Relation& relation) const {
+    std::vector<int> primes;
+    FactorizeRelation(relation, [&](int i) { primes.push_back(i); });
+    std::sort(primes.begin(), primes.end());
+    std::vector<int> odd;
+    for (std::size_t k = 0; k < primes.size();) {
+      std::size_t next = k;
+      while (next < primes.size() && primes[next] == primes[k])
+        ++next;
+      if ((next - k) % 2 != 0) odd.push_back(primes[k]);
+      k = next;
     }
-    std::array<std::int16_t, kMostPrimes> pivotColumn{};
-    int rank = 0;
-    for (int c = 0; c < relationCount_ && rank < primeCount_; ++c) {
-      const std::uint64_t bit = std::uint64_t{1} << (c % 64);
-      int pivot = rank;
-      while (pivot < primeCount_ && (rows_[pivot][c / 64] & bit) == 0)
-        ++pivot;
-      if (pivot == primeCount_) continue;
-      std::swap(rows_[pivot], rows_[rank]);
-      for (int i = 0; i < primeCount_; ++i) {
-        if (i == rank || (rows_[i][c / 64] & bit) == 0) continue;
-        for (int w = 0; w < kWords; ++w)
-          rows_[i][w] ^= rows_[rank][w];
-      }
-      pivotColumn[rank++] = static_cast<std::int16_t>(c);
-      if (Cancelled()) return false;
-    }
-    std::array<bool, kMostRelations> pivotal{};
-    for (int k = 0; k < rank; ++k)
-      pivotal[pivotColumn[k]] = true;
-    for (int free = 0; free < relationCount_; ++free) {
-      if (pivotal[free]) continue;
-      std::array<bool, kMostRelations> chosen{};
-      chosen[free] = true;
-      for (int k = 0; k < rank; ++k)
-        chosen[pivotColumn[k]] = (rows_[k][free / 64] >> (free % 64) & 1) != 0;
-      if (Split(chosen, factor)) return true;
-      if (Cancelled()) return false;
-    }
-    return false;
+    return odd;
   }
 
-  bool Split(const std::array<bool, kMostRelations>& chosen, Number& factor) {
-    std::array<std::uint16_t, kMostPrimes> exponent{};
+  bool Split(const std::vector<int>& chosen, Number& factor) const {
+    const Number& n = base_.n;
+    std::vector<std::uint32_t> exponent(base_.count, 0);
     Number x = wide::FromSmall(1);
     Number z = wide::FromSmall(1);
-    for (int r = 0; r < relationCount_; ++r) {
-      if (!chosen[r]) continue;
-      const Relation& relation = relations_[r];
-      x = MultiplyModulo(x, YOf(findings_[relation.first]), n_);
+    for (const int r : chosen) {
+      const Relation& relation = store_.Relations()[r];
+      const auto& findings = store_.Findings();
+      x = MultiplyModulo(x, YOf(findings[relation.first]), n);
       if (relation.second >= 0) {
-        x = MultiplyModulo(x, YOf(findings_[relation.second]), n_);
-        z = MultiplyModulo(z, wide::FromSmall(findings_[relation.first].large), n_);
+        x = MultiplyModulo(x, YOf(findings[relation.second]), n);
+        z = MultiplyModulo(z, wide::FromSmall(findings[relation.first].large), n);
       }
       FactorizeRelation(relation, [&](int i) { ++exponent[i]; });
-      if (Cancelled()) return false;
     }
-    for (int i = 1; i < primeCount_; ++i) {
+    for (int i = 1; i < base_.count; ++i) {
       assert(exponent[i] % 2 == 0);
       if (exponent[i] % 2 != 0) return false;  // not a square: a fault
-      for (int e = 0; e < exponent[i] / 2; ++e) {
-        z = wide::MultiplySmall(z, prime_[i]);
-        if (wide::Compare(z, n_) >= 0) wide::Divide(z, n_, &z);
+      for (std::uint32_t e = 0; e < exponent[i] / 2; ++e) {
+        z = wide::MultiplySmall(z, base_.prime[i]);
+        if (wide::Compare(z, n) >= 0) wide::Divide(z, n, &z);
       }
     }
     const Number difference =
         wide::Compare(x, z) >= 0 ? wide::Subtract(x, z) : wide::Subtract(z, x);
     const Number divisor =
-        modular::ToWide(modular::Gcd(modular::FromWide(n_), modular::FromWide(difference)));
-    if (IsOne(divisor) || wide::Compare(divisor, n_) == 0) return false;
+        modular::ToWide(modular::Gcd(modular::FromWide(n), modular::FromWide(difference)));
+    if (IsOne(divisor) || wide::Compare(divisor, n) == 0) return false;
     factor = divisor;
     return true;
   }
 
-  Number n_;
-  const PrimeSequence& primes_;
+  const Base& base_;
+  const Store& store_;
   const std::atomic<bool>* cancel_;
-  std::uint32_t k_ = 1;
-  Number kn_;
-  int half_ = 0;
-  int threshold_ = 0;
-  std::uint32_t largeBound_ = 0;
-  std::uint64_t seed_ = 0x9e3779b97f4a7c15ULL;
-
-  int primeCount_ = 0;
-  int firstSieved_ = 2;
-  std::array<std::uint32_t, kMostPrimes> prime_{};
-  std::array<std::uint32_t, kMostPrimes> root_{};  // sqrt(kN) mod p; 0 where p divides k
-  std::array<std::uint8_t, kMostPrimes> logarithm_{};
-
-  // The current A and B, the roots of the current polynomial as sieve
-  // positions, and the steps between the roots of successive B.
-  int aFactors_ = 0;
-  Number a_;
-  Signed b_;
-  std::array<Number, kMostAFactors> bl_{};
-  std::array<bool, kMostPrimes> isAFactor_{};
-  std::array<std::uint32_t, kMostPrimes> first_{};
-  std::array<std::uint32_t, kMostPrimes> second_{};
-  // The large tables below are written before they are read, and left
-  // uncleared so that a small number does not pay for clearing them.
-  std::array<std::array<std::uint16_t, kMostPrimes>, kMostAFactors> delta_;
-  std::uint16_t gray_ = 0;  // the signs of the current B
-  std::int32_t checkedX_ = 0;
-  std::array<std::array<std::uint16_t, kMostAFactors>, kMostA> usedA_;
-  int aCount_ = 0;
-
-  std::array<std::uint8_t, kLongestInterval> sieve_;
-
-  std::array<Finding, kMostFindings> findings_;
-  int findingCount_ = 0;
-  std::array<std::uint16_t, kHashSlots> hash_{};
-  std::array<Relation, kMostRelations> relations_{};
-  int relationCount_ = 0;
-
-  std::array<std::array<std::uint64_t, kWords>, kMostPrimes> rows_;
 };
-
-// The sieve lives on the stack of the thread that factors; it stays well
-// within the megabyte that one press may use.
-static_assert(sizeof(SieveSearch) < 900 * 1024);
 
 }  // namespace
 
 Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor,
-              const std::atomic<bool>* cancel) {
-  SieveSearch search(n, primes, cancel);
-  return search.Run(factor);
+              const Context& context) {
+  Base base;
+  if (!BuildBase(n, primes, base, factor)) return Outcome::Found;
+  Store store(base.count + kExcess, base.Largest());
+  if (context.progress) context.progress->Start(FactorPhase::Sieving, store.Needed());
+  {
+    const int threads = std::max(1, context.threads);
+    std::vector<std::unique_ptr<Sieving>> workers;
+    for (int t = 0; t < threads; ++t) {
+      workers.push_back(std::make_unique<Sieving>(base, store, 0x9e3779b97f4a7c15ULL + 7919ULL * t,
+                                                  context.cancel,
+                                                  t == 0 ? context.progress : nullptr));
+    }
+    std::vector<std::jthread> running;
+    for (int t = 1; t < threads; ++t)
+      running.emplace_back([&worker = *workers[t]] { worker.Run(); });
+    workers[0]->Run();
+  }
+  if (Stopped(context.cancel)) return Outcome::Cancelled;
+  if (!store.Full()) return Outcome::Failed;  // out of polynomials
+  if (context.progress) context.progress->Start(FactorPhase::Combining, 0);
+  return Combining(base, store, context.cancel).Run(factor);
 }
 
 }  // namespace factoring

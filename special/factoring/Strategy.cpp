@@ -1,10 +1,11 @@
 // Which method takes which number. Trial division by the primes below 2^16
 // hands over the small factors in order; each part that remains is tested
 // for primality and, while composite, split: perfect powers first, numbers
-// of 20 to 60 digits by the quadratic sieve (from 40 digits after a few
+// of 20 to 100 digits by the quadratic sieve (from 40 digits after a few
 // curves for small factors), everything else by rho and the curves, which
 // also take any number the sieve gives back.
 #include <algorithm>
+#include <thread>
 
 #include "Methods.h"
 #include "SpecialFunctions.h"
@@ -20,18 +21,20 @@ constexpr int kSievedFrom = 20;
 
 // The curves spent on a number the sieve can take, before the sieve: enough
 // to find a small factor sooner than the sieve would, a fraction of the
-// sieve's time when there is none.
+// sieve's time when there is none. Past 60 digits, the curves that a factor
+// of a third of the number's digits deserves.
 int CurvesBeforeSieve(int digits) {
   if (digits < 40) return 0;
   if (digits < 45) return 4;
   if (digits < 50) return 10;
   if (digits < 55) return 25;
-  return 60;
+  if (digits <= 60) return 60;
+  return CurvesForFactorsOf(digits / 3);
 }
 
 // A proper factor of a composite n; never Failed.
 Outcome FindFactor(const Natural& n, const PrimeSequence& primes, Natural& factor,
-                   const std::atomic<bool>* cancel) {
+                   const Context& context) {
   if (PerfectPowerRoot(n, factor)) return Outcome::Found;
   const wide::Number value = modular::ToWide(n);
   const int digits = wide::DecimalLength(value);
@@ -39,17 +42,17 @@ Outcome FindFactor(const Natural& n, const PrimeSequence& primes, Natural& facto
     // These numbers have no factor below 2^16, which leaves rho little to
     // find sooner than the sieve.
     if (const int curves = CurvesBeforeSieve(digits); curves > 0) {
-      if (const Outcome outcome = Curves(n, curves, factor, cancel); outcome != Outcome::Failed) {
+      if (const Outcome outcome = Curves(n, curves, factor, context); outcome != Outcome::Failed) {
         return outcome;
       }
     }
     wide::Number part;
-    const Outcome outcome = Sieve(value, primes, part, cancel);
+    const Outcome outcome = Sieve(value, primes, part, context);
     if (outcome == Outcome::Found) factor = modular::FromWide(part);
     if (outcome != Outcome::Failed) return outcome;
   }
-  const Outcome outcome = Rho(n, factor, cancel);
-  return outcome == Outcome::Failed ? Curves(n, std::nullopt, factor, cancel) : outcome;
+  const Outcome outcome = Rho(n, factor, context.cancel);
+  return outcome == Outcome::Failed ? Curves(n, std::nullopt, factor, context) : outcome;
 }
 
 TBigNumber RecordOf(const Natural& x) {
@@ -65,8 +68,13 @@ Natural Quotient(const Natural& a, const Natural& b) {
 
 FactorOutcome FactorIntoPrimes(const TBigNumber& a,
                                const std::function<void(const TBigNumber&)>& appendFactor,
-                               const std::atomic<bool>* cancel) {
+                               const std::atomic<bool>* cancel, const FactorSettings& settings) {
   using namespace factoring;
+  const int threads = settings.threads > 0
+                          ? settings.threads
+                          : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  const Context context{cancel, threads, settings.progress};
+  if (settings.progress) settings.progress->Start(FactorPhase::Starting, 0);
   if (!IsWellFormed(a)) return FactorOutcome::TooLarge;
   PrimeSequence primes;
   Natural rest = modular::FromWide(wide::FromRecord(a));
@@ -96,7 +104,7 @@ FactorOutcome FactorIntoPrimes(const TBigNumber& a,
       continue;
     }
     Natural factor;
-    if (FindFactor(n, primes, factor, cancel) != Outcome::Found) return FactorOutcome::Cancelled;
+    if (FindFactor(n, primes, factor, context) != Outcome::Found) return FactorOutcome::Cancelled;
     pending[pendingCount++] = factor;
     pending[pendingCount++] = Quotient(n, factor);
   }

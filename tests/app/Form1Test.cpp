@@ -111,9 +111,9 @@ class Form1Test : public QObject {
   void UseGatedSearch(Gate& gate) {
     form = std::make_unique<TForm1>(
         [&gate](const TBigNumber& n, const std::function<void(const TBigNumber&)>& append,
-                const std::atomic<bool>* cancel) {
+                const std::atomic<bool>* cancel, const FactorSettings& settings) {
           if (!gate.Pass(*cancel)) return FactorOutcome::Cancelled;
-          return FactorIntoPrimes(n, append, cancel);
+          return FactorIntoPrimes(n, append, cancel, settings);
         },
         std::chrono::milliseconds(100));
     form->show();

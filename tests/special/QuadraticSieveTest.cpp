@@ -23,7 +23,7 @@ const PrimeSequence& Primes() {
 void ExpectSplit(const std::string& n) {
   SCOPED_TRACE(n);
   wide::Number factor;
-  ASSERT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, nullptr),
+  ASSERT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, {}),
             factoring::Outcome::Found);
   const Gmp f(Text(wide::ToRecord(factor)));
   const Gmp whole(n);
@@ -76,7 +76,7 @@ TEST(QuadraticSieve, StopsWhenCancelled) {
   const std::string n = ProductOf({RandomPrime(random, 30), RandomPrime(random, 30)});
   wide::Number factor;
   std::atomic<bool> cancel{true};
-  EXPECT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, &cancel),
+  EXPECT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, {&cancel}),
             factoring::Outcome::Cancelled);
 
   cancel = false;
@@ -85,7 +85,7 @@ TEST(QuadraticSieve, StopsWhenCancelled) {
     cancel = true;
   });
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, &cancel),
+  EXPECT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, {&cancel}),
             factoring::Outcome::Cancelled);
   stopper.join();
   // Generous for sanitized builds; the benchmark measures the real delay.

@@ -109,14 +109,18 @@ class Form1Test : public QObject {
   // A window whose prime-factor search holds at `gate` until the test opens
   // it (or the search is cancelled), then factors for real.
   void UseGatedSearch(Gate& gate) {
-    form = std::make_unique<TForm1>(
-        [&gate](const TBigNumber& n, const std::function<void(const TBigNumber&)>& append,
-                const std::atomic<bool>* cancel, const FactorSettings& settings) {
-          if (!gate.Pass(*cancel)) return FactorOutcome::Cancelled;
-          return FactorIntoPrimes(n, append, cancel, settings);
-        },
-        std::chrono::milliseconds(100));
+    UseSearch([&gate](const TBigNumber& n, const std::function<void(const TBigNumber&)>& append,
+                      const std::atomic<bool>* cancel, const FactorSettings& settings) {
+      if (!gate.Pass(*cancel)) return FactorOutcome::Cancelled;
+      return FactorIntoPrimes(n, append, cancel, settings);
+    });
+  }
+
+  // A new window whose prime-factor press runs `search`.
+  void UseSearch(FactoringJob::Search search) {
+    form = std::make_unique<TForm1>(std::move(search), std::chrono::milliseconds(100));
     form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
   }
 
   QStringList Visible() const {
@@ -802,6 +806,27 @@ class Form1Test : public QObject {
              QStringLiteral("1 x 6741049339392820542547199 x 9516263523166682981889427"));
     QCOMPARE(Button(1)->text(), QStringLiteral("run"));
     QVERIFY(form->centralWidget()->isEnabled());
+  }
+
+  // The busy line says what the search does, from the search's own counts.
+  void busyLineShowsTheSearchsProgress() {
+    Gate gate;
+    UseSearch([&gate](const TBigNumber&, const std::function<void(const TBigNumber&)>&,
+                      const std::atomic<bool>* cancel, const FactorSettings& settings) {
+      settings.progress->Start(FactorPhase::Sieving, 200);
+      settings.progress->Advance(82);
+      gate.Pass(*cancel);
+      return FactorOutcome::Cancelled;
+    });
+    Choose("primefactors1");
+    Type(1, "1000000000000000000000000000000000000000000000007");
+    Run();
+    QVERIFY(form->isBusy());
+    QTRY_VERIFY(Edit(2)->placeholderText().startsWith("sieving: 41% of the relations \u00b7 "));
+    QVERIFY(Edit(2)->placeholderText().endsWith(" s \u00b7 Esc cancels"));
+    QCOMPARE(Edit(2)->text(), QString());
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    QVERIFY(!form->isBusy());
   }
 
   void destroyingTheBusyWindowCancelsTheSearch() {

@@ -153,3 +153,43 @@ TEST(FactorIntoPrimes, CancelStopsSoon) {
 }
 
 }  // namespace
+
+namespace {
+
+// The answer is the same on any number of threads.
+TEST(FactorIntoPrimes, SameFactorsOnOneThreadAndOnFour) {
+  RandomDigits random(31);
+  for (const auto& sizes : std::vector<std::vector<int>>{{22, 24}, {12, 30}, {8, 9, 25}}) {
+    std::vector<std::string> primes;
+    for (const int digits : sizes)
+      primes.push_back(RandomPrime(random, digits));
+    const auto [n, expected] = Product(primes);
+    for (const int threads : {1, 4}) {
+      SCOPED_TRACE(n + " on threads: " + std::to_string(threads));
+      std::string text = "1";
+      FactorIntoPrimes(Record(n), [&text](const TBigNumber& f) { text += " x " + Text(f); },
+                       nullptr, {threads, nullptr});
+      EXPECT_EQ(text, expected);
+    }
+  }
+}
+
+// A cancel is answered while the curves run, and the progress says so.
+TEST(FactorIntoPrimes, CancelDuringTheCurves) {
+  RandomDigits random(32);
+  const auto [n, expected] = Product({RandomPrime(random, 60), RandomPrime(random, 60)});
+  FactorProgress progress;
+  std::atomic<bool> cancel{false};
+  std::thread stopper([&] {
+    while (progress.Read().phase != FactorPhase::Curves)
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    cancel = true;
+  });
+  const FactorOutcome outcome =
+      FactorIntoPrimes(Record(n), [](const TBigNumber&) {}, &cancel, {2, &progress});
+  stopper.join();
+  EXPECT_EQ(outcome, FactorOutcome::Cancelled);
+  EXPECT_EQ(progress.Read().digits, 15);  // the first level of curves
+}
+
+}  // namespace

@@ -20,10 +20,10 @@ const PrimeSequence& Primes() {
 }
 
 // Runs the sieve on n and checks that a reported factor is a proper divisor.
-void ExpectSplit(const std::string& n) {
+void ExpectSplit(const std::string& n, int threads = 1) {
   SCOPED_TRACE(n);
   wide::Number factor;
-  ASSERT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, {}),
+  ASSERT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, {nullptr, threads}),
             factoring::Outcome::Found);
   const Gmp f(Text(wide::ToRecord(factor)));
   const Gmp whole(n);
@@ -90,6 +90,50 @@ TEST(QuadraticSieve, StopsWhenCancelled) {
   stopper.join();
   // Generous for sanitized builds; the benchmark measures the real delay.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+}  // namespace
+
+namespace {
+
+// Past 60 digits the sieve takes its storage from the heap and its larger
+// factor bases; debug builds check every polynomial and relation there too.
+TEST(QuadraticSieve, SplitsNumbersPastSixtyDigits) {
+  RandomDigits random(61);
+  for (const int digits : {61, 62}) {
+    std::string n;
+    while (static_cast<int>(n.size()) != digits) {
+      n = ProductOf({RandomPrime(random, digits / 2), RandomPrime(random, digits - digits / 2)});
+    }
+    ExpectSplit(n, 2);
+  }
+}
+
+// A cancel is answered in each phase: while sieving and while combining.
+TEST(QuadraticSieve, StopsInEachPhase) {
+  RandomDigits random(62);
+  const std::string n = ProductOf({RandomPrime(random, 28), RandomPrime(random, 28)});
+  for (const FactorPhase phase : {FactorPhase::Sieving, FactorPhase::Combining}) {
+    SCOPED_TRACE(static_cast<int>(phase));
+    FactorProgress progress;
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> seen{false};
+    std::thread stopper([&] {
+      while (progress.Read().phase != phase && !seen)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      cancel = true;
+    });
+    wide::Number factor;
+    const auto outcome =
+        factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, {&cancel, 1, &progress});
+    seen = true;
+    stopper.join();
+    // The last polynomial or the square roots may finish first.
+    EXPECT_NE(outcome, factoring::Outcome::Failed);
+    if (outcome == factoring::Outcome::Cancelled) {
+      EXPECT_EQ(progress.Read().phase, phase);
+    }
+  }
 }
 
 }  // namespace

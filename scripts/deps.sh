@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build clang-format
   qt6-base-dev libgl-dev fonts-dejavu-core
-  libgtest-dev libgmock-dev libgmp-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libgmp-dev libecm-dev libbenchmark-dev
   cups poppler-utils dpkg-dev file clang libclang-rt-14-dev
 )
 

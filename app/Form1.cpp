@@ -1,14 +1,19 @@
 #include "Form1.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QShortcut>
+#include <QValidator>
+
+#include <algorithm>
 
 #include "NumberText.h"
 #include "Printing.h"
@@ -68,6 +73,40 @@ void SetCaption(QLabel* label, const QString& caption) {
   label->resize(label->sizeHint().width(), kLabelHeight);
 }
 
+// Keeps a single-line field single: a pasted or dropped text keeps what
+// stands before its first line break (a trailing CR LF simply goes).
+class SingleLine : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& position) const override {
+    const auto isBreak = [](QChar c) { return c == u'\r' || c == u'\n'; };
+    const auto first = std::find_if(input.begin(), input.end(), isBreak);
+    if (first == input.end()) return Acceptable;
+    // The inserted text ends at the cursor; its part from the break goes.
+    const auto from = static_cast<int>(first - input.begin());
+    const int to = position > from ? position : static_cast<int>(input.size());
+    input.remove(from, to - from);
+    input.remove(QRegularExpression(QStringLiteral("[\r\n]")));
+    position = from;
+    return Acceptable;
+  }
+};
+
+// A number of more than 20 digits tells its length in its tooltip, with its
+// digits in groups of three, ten groups a line.
+QString LengthTip(const QString& text) {
+  const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+  if (text.size() <= 20 || !std::all_of(text.begin(), text.end(), digit)) return QString();
+  QString grouped;
+  const auto length = static_cast<int>(text.size());
+  for (int i = 0; i < length; ++i) {
+    const int left = length - i;  // digits from here to the end
+    if (i > 0 && left % 3 == 0) grouped += left % 30 == 0 ? u'\n' : u' ';
+    grouped += text[i];
+  }
+  return QStringLiteral("%1 digits\n%2").arg(length).arg(grouped);
+}
+
 template <typename Widget>
 Widget* Place(QWidget* parent, const char* name, const QRect& geometry, const QString& text) {
   auto* widget = new Widget(text, parent);
@@ -83,7 +122,11 @@ QLabel* PlaceLabel(QWidget* parent, const char* name, int left, int top) {
 }
 
 QLineEdit* PlaceEdit(QWidget* parent, const char* name, int top) {
-  return Place<QLineEdit>(parent, name, QRect(10, top, 753, 24), QString::fromLatin1(name));
+  auto* field = Place<QLineEdit>(parent, name, QRect(10, top, 753, 24), QString::fromLatin1(name));
+  field->setValidator(new SingleLine(field));
+  QObject::connect(field, &QLineEdit::textChanged, field,
+                   [field](const QString& text) { field->setToolTip(LengthTip(text)); });
+  return field;
 }
 
 }  // namespace
@@ -107,7 +150,7 @@ TForm1::TForm1(FactoringJob::Search search, std::chrono::milliseconds busyDelay,
   BuildControls();
   BuildMenu();
   resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
-  if (const QScreen* host = screen()) move(host->availableGeometry().center() - rect().center());
+  PlaceOnScreen();
 
   connect(factoring_, &FactoringJob::busy, this, &TForm1::EnterBusy);
   connect(factoring_, &FactoringJob::progress, Edit2, &QLineEdit::setPlaceholderText);
@@ -158,6 +201,20 @@ void TForm1::BuildControls() {
   connect(Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
   connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
   connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
+
+  // Return in either operand field presses the run button, as a click would.
+  for (QLineEdit* field : {Edit1, Edit2}) {
+    connect(field, &QLineEdit::returnPressed, this, [this] {
+      if (Button1->isVisible() && Button1->isEnabled()) Button1->click();
+    });
+  }
+  for (QPushButton* button : client->findChildren<QPushButton*>())
+    button->installEventFilter(this);
+  // Screen readers name each field by the caption above it.
+  Label1->setBuddy(Edit1);
+  Label2->setBuddy(Edit2);
+  Label3->setBuddy(Edit3);
+  Label4->setBuddy(Edit4);
 }
 
 QMenu* TForm1::AddMenu(const char* name, const QString& title) {
@@ -226,6 +283,7 @@ void TForm1::EnterMode(const Mode& mode) {
   SetCaption(Label1, mode.label1);
   if (mode.label2) SetCaption(Label2, mode.label2);
   Button1->setText(mode.word);
+  Button1->setAccessibleName(QString::fromLatin1(mode.name));
   Edit1->clear();
   Edit2->setText(mode.edit2Text);
 
@@ -293,12 +351,14 @@ void TForm1::Button1Click() {
 // conversion error; one that does not fit a record, with "too large".
 void TForm1::Press(const Mode& mode) {
   Edit3->clear();
+  converting_ = Edit1;
   if (!ReadField(Edit1->text(), Numbers[1])) return ShowTooLarge(mode);
   if (mode.second != SecondOperand::NotRead) {
     // The placeholder keeps whatever Edit2 shows from failing a one-operand press.
     const QString text2 = mode.second == SecondOperand::Placeholder
                               ? QString::fromLatin1(kPlaceholderOperand)
                               : Edit2->text();
+    converting_ = mode.second == SecondOperand::Field ? Edit2 : nullptr;
     if (!ReadField(text2, Numbers[2])) return ShowTooLarge(mode);
   }
   switch (mode.operation) {
@@ -392,6 +452,7 @@ void TForm1::ReciprocalBranch() {
 // A negative power of a whole number other than 1 is no whole number.
 void TForm1::PowerBranch() {
   if (Edit1->text().isEmpty() || Edit2->text().isEmpty()) return;
+  converting_ = Edit2;
   const std::int32_t exponent = TextToInteger(Edit2->text().toStdString());
   SetCaption(Label3, QStringLiteral("answer"));
   Label3->show();
@@ -441,6 +502,27 @@ void TForm1::FinishFactoring(FactorOutcome outcome, const QString& factors) {
   if (outcome == FactorOutcome::Complete) Show(Edit2, factors);
 }
 
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      static_cast<QPushButton*>(watched)->click();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// Centred on the screen's available area; a screen smaller than the window
+// still shows its top-left corner and the menu bar.
+void TForm1::PlaceOnScreen() {
+  const QScreen* host = screen();
+  if (!host) return;
+  const QRect available = host->availableGeometry();
+  const QPoint centred = available.center() - rect().center();
+  move(std::max(centred.x(), available.left()), std::max(centred.y(), available.top()));
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
   factoring_->Cancel();
   QMainWindow::closeEvent(event);
@@ -473,6 +555,7 @@ void TForm1::NthRootBranch() {
   if (Edit2->text().isEmpty()) Show(Edit2, QStringLiteral("2"));
   std::int32_t degree = 0;
   try {
+    converting_ = Edit2;
     degree = TextToInteger(Edit2->text().toStdString());
     if (degree <= 1) throw ConversionError("-");
   } catch (const ConversionError&) {
@@ -522,6 +605,15 @@ void TForm1::ShowConversionError(const ConversionError& error) {
                   QMessageBox::Ok, this);
   box.setObjectName(QStringLiteral("ErrorBox"));
   box.exec();
+  // Back to the field at fault, its first character that is no digit
+  // selected (or the whole text, when every character is a digit).
+  if (!converting_) return;
+  const QString text = converting_->text();
+  const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+  const auto wrong = std::find_if_not(text.begin(), text.end(), digit);
+  converting_->setFocus();
+  if (wrong == text.end()) return converting_->selectAll();
+  converting_->setSelection(static_cast<int>(wrong - text.begin()), 1);
 }
 
 void TForm1::Button2Click() {

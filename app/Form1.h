@@ -49,6 +49,8 @@ class TForm1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Return or Enter on a focused push button clicks it.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
@@ -90,6 +92,7 @@ class TForm1 : public QMainWindow {
   void ShowAnswer();
   void ShowTooLarge(const Mode& mode);
   void ShowConversionError(const ConversionError& error);
+  void PlaceOnScreen();
 
   void Button2Click();
   void exit1Click();
@@ -114,6 +117,8 @@ class TForm1 : public QMainWindow {
   QLineEdit* Edit2 = nullptr;
   QLineEdit* Edit3 = nullptr;
   QLineEdit* Edit4 = nullptr;
+  // The field a press is converting: the error box points there.
+  QLineEdit* converting_ = nullptr;
   QPushButton* Button1 = nullptr;
   QPushButton* Button2 = nullptr;
   QPushButton* Button3 = nullptr;

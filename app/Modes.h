@@ -32,6 +32,7 @@ enum class SecondOperand {
 struct Mode {
   Operation operation;
   const char* word;    // the run button's caption, compared exactly
+  const char* name;    // the operation in the words of its menu item
   const char* label1;  // the first prompt
   const char* label2;  // the second prompt; nullptr keeps Label2's caption
   bool showsLine2;
@@ -45,16 +46,16 @@ inline constexpr const char* kPlaceholderOperand = "1234";
 
 // clang-format off
 inline constexpr std::array<Mode, 10> kModes{{
-  {Operation::Plus, "EXE", "This number plus", "this number", true, "", SecondOperand::Field, 3, "answer"},
-  {Operation::Minus, "exe", "This number minus", "this number", true, "", SecondOperand::Field, 3, "answer"},
-  {Operation::Multiply, "go", "This number multiplied", "with this number", true, "", SecondOperand::Field, 3, "answer"},
-  {Operation::Divide, "ok", "enter number to divide", "enter divider", true, "", SecondOperand::Field, 3, "answer"},
-  {Operation::SquareRoot, "calc", "The square root of this number", "is this number or nearly this number", false, "", SecondOperand::Placeholder, 2, nullptr},
-  {Operation::PrimeFactors, "run", "number to determine factors", nullptr, false, kPlaceholderOperand, SecondOperand::Placeholder, 2, "answer"},
-  {Operation::NthRoot, "RUN", "The nth root of this number", "enter what root degree", true, "", SecondOperand::Field, 3, "The root"},
-  {Operation::Reciprocal, "RUNN", "1 divided by this number", "answer", true, "", SecondOperand::NotRead, 2, nullptr},
-  {Operation::Power, "runn", "this number to the power ", "of this number", true, "", SecondOperand::NotRead, 3, "answer"},
-  {Operation::Factorial, "do it", "1 x 2 x 3 x ... x n  enter n  ", "answer", true, "", SecondOperand::NotRead, 2, nullptr},
+  {Operation::Plus, "EXE", "plus", "This number plus", "this number", true, "", SecondOperand::Field, 3, "answer"},
+  {Operation::Minus, "exe", "minus", "This number minus", "this number", true, "", SecondOperand::Field, 3, "answer"},
+  {Operation::Multiply, "go", "multiply", "This number multiplied", "with this number", true, "", SecondOperand::Field, 3, "answer"},
+  {Operation::Divide, "ok", "divide", "enter number to divide", "enter divider", true, "", SecondOperand::Field, 3, "answer"},
+  {Operation::SquareRoot, "calc", "sqroot", "The square root of this number", "is this number or nearly this number", false, "", SecondOperand::Placeholder, 2, nullptr},
+  {Operation::PrimeFactors, "run", "prime factors", "number to determine factors", nullptr, false, kPlaceholderOperand, SecondOperand::Placeholder, 2, "answer"},
+  {Operation::NthRoot, "RUN", "nth root of number", "The nth root of this number", "enter what root degree", true, "", SecondOperand::Field, 3, "The root"},
+  {Operation::Reciprocal, "RUNN", "1/x", "1 divided by this number", "answer", true, "", SecondOperand::NotRead, 2, nullptr},
+  {Operation::Power, "runn", "x to the power of n", "this number to the power ", "of this number", true, "", SecondOperand::NotRead, 3, "answer"},
+  {Operation::Factorial, "do it", "n!", "1 x 2 x 3 x ... x n  enter n  ", "answer", true, "", SecondOperand::NotRead, 2, nullptr},
 }};
 // clang-format on
 

@@ -1,5 +1,6 @@
 // The window driven as a user drives it: menu items, typed fields and the run
 // button, all found by their object names.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -838,6 +839,130 @@ class Form1Test : public QObject {
     QVERIFY(form->isBusy());
     form.reset();  // returns only once the search has stopped
     QVERIFY(gate.sawCancel);
+  }
+
+  void returnInAFieldPressesTheRunButton_data() {
+    // clang-format off
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("answerLine");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("plus, Enter in line 1") << "plus1" << 1 << 3 << "5";
+    QTest::newRow("plus, Enter in line 2") << "plus1" << 2 << 3 << "5";
+    QTest::newRow("divide, Enter in line 2") << "divide1" << 2 << 3 << "0";
+    QTest::newRow("sqroot, Enter in line 1") << "sqroot1" << 1 << 2 << "1.4142135624";
+    QTest::newRow("power, Enter in line 2") << "xtothepowerofn1" << 2 << 3 << "8";
+    // clang-format on
+  }
+
+  void returnInAFieldPressesTheRunButton() {
+    QFETCH(QString, item);
+    QFETCH(int, field);
+    QFETCH(int, answerLine);
+    QFETCH(QString, answer);
+    Choose(item);
+    Type(1, "2");
+    if (Edit(2)->isVisible()) Type(2, "3");
+    QTest::keyClick(Edit(field), Qt::Key_Return);
+    QCOMPARE(Edit(answerLine)->text(), answer);
+  }
+
+  void returnOnAFocusedButtonClicksIt() {
+    Choose("plus1");
+    Type(1, "40");
+    Type(2, "2");
+    Button(1)->setFocus();
+    QTest::keyClick(Button(1), Qt::Key_Enter);
+    QCOMPARE(Edit(3)->text(), QStringLiteral("42"));
+    Button(3)->setFocus();
+    QTest::keyClick(Button(3), Qt::Key_Return);  // answer to mem
+    QCOMPARE(Digits(form->memory()), QStringLiteral("42"));
+  }
+
+  void screenReadersHearThePromptsAndTheOperation() {
+    const auto name = [](QWidget* widget) {
+      return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    };
+    const QList<QPair<QString, QString>> modes = {{"plus1", "plus"},
+                                                  {"minus1", "minus"},
+                                                  {"multiply1", "multiply"},
+                                                  {"divide1", "divide"},
+                                                  {"sqroot1", "sqroot"},
+                                                  {"primefactors1", "prime factors"},
+                                                  {"nthrootofnumber1", "nth root of number"},
+                                                  {"N1x1", "1/x"},
+                                                  {"xtothepowerofn1", "x to the power of n"},
+                                                  {"n1", "n!"}};
+    for (const auto& [item, operation] : modes) {
+      Choose(item);
+      QCOMPARE(name(Edit(1)), Label(1)->text());
+      QCOMPARE(name(Edit(2)), Label(2)->text());
+      QCOMPARE(name(Button(1)), operation);
+    }
+    QCOMPARE(name(Button(3)), QStringLiteral("answer to mem"));
+    Choose("divide1");
+    Type(1, "7");
+    Type(2, "2");
+    Run();
+    QCOMPARE(name(Edit(3)), QStringLiteral("answer"));
+    QCOMPARE(name(Edit(4)), QStringLiteral("remainder"));
+  }
+
+  void longNumbersTellTheirLengthInTheTooltip() {
+    Choose("multiply1");
+    Type(1, QString(250, '9'));
+    Type(2, QString(250, '9'));
+    Run();
+    const QString tip = Edit(3)->toolTip();
+    // Groups of three from the units up, ten groups a line.
+    QVERIFY(tip.startsWith("500 digits\n99 999 999 999 999 999 999\n999 999 999 999 999 999 999 "));
+    QVERIFY(tip.endsWith("000 000 000 000 000 000 000 000 000 001"));
+    QCOMPARE(Edit(3)->text().size(), 500);  // what is copied stays plain
+    Type(1, QString(20, '1'));
+    QCOMPARE(Edit(1)->toolTip(), QString());
+  }
+
+  void pastedLinesKeepTheirFirstLine() {
+    Choose("plus1");
+    Type(1, "12");
+    QApplication::clipboard()->setText("345\r\n678\r\n");
+    Edit(1)->paste();
+    QCOMPARE(Edit(1)->text(), QStringLiteral("12345"));
+    Edit(2)->clear();
+    QApplication::clipboard()->setText("1 000\n");
+    Edit(2)->paste();
+    QCOMPARE(Edit(2)->text(), QStringLiteral("1 000"));  // the blank stays, and fails
+    QCOMPARE(RunExpectingError(), QStringLiteral("' ' is not a valid integer value."));
+  }
+
+  void theErrorBoxLeadsBackToTheCharacterAtFault() {
+    Choose("plus1");
+    Type(1, "12");
+    Type(2, "34x6");
+    RunExpectingError();
+    QCOMPARE(form->focusWidget(), Edit(2));
+    QCOMPARE(Edit(2)->selectedText(), QStringLiteral("x"));
+    QCOMPARE(Edit(2)->selectionStart(), 2);
+    Choose("nthrootofnumber1");
+    Type(1, "8");
+    Type(2, "1");
+    RunExpectingError();
+    QCOMPARE(form->focusWidget(), Edit(2));
+    QCOMPARE(Edit(2)->selectedText(), QStringLiteral("1"));  // a degree below 2: all of it
+  }
+
+  // Run also at twice the scale (QT_SCALE_FACTOR=2), where the offscreen
+  // screen is smaller than the window.
+  void opensCentredOrAtTheScreensCorner() {
+    const QRect available = form->screen()->availableGeometry();
+    const QRect frame = form->frameGeometry();
+    // Along each axis: centred where the window fits, else from the edge.
+    const auto placed = [](int start, int size, int screenStart, int screenSize) {
+      if (size > screenSize) return start == screenStart;
+      return qAbs(2 * (start - screenStart) + size - screenSize) <= 6;
+    };
+    QVERIFY(placed(frame.left(), frame.width(), available.left(), available.width()));
+    QVERIFY(placed(frame.top(), frame.height(), available.top(), available.height()));
   }
 
   void exitButtonAndMenuCloseTheWindow() {

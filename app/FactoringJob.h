@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A prime factorisation on a worker thread, with its cancel flag, its clock
 // and its progress text. The window starts it, shows what it says and hears
 // when it has finished; nothing of the search runs on the window's thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculator's one window: four prompted fields, the run button, the exit
 // and memory buttons, and the menu bar.
 //

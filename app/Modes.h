@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculator's modes, one row each. A mode command sets the window up
 // from its row; a press of the run button finds the row whose word equals
 // the button's caption, so that the caption stays the one record of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing the window: its client area as an image on a page, and the two
 // dialogs that lead there.
 #pragma once

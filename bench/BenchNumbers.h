@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Operands for the benchmarks: fixed-seed digits and runs of nines.
 #pragma once
 

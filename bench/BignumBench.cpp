@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The elementary operations at their worst cases, beside GMP doing the same
 // from and to decimal digits (a record holds decimal digits).
 #include <benchmark/benchmark.h>

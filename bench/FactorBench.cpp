@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prime factorisation on the numbers of known factorisation listed in
 // factoring-numbers.txt, one benchmark each (run once each: some take
 // seconds).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole press of the run button through the window, on the offscreen
 // platform, at the worst case of each mode: reading the fields, the
 // operation, and writing the answer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The special functions at the worst cases of the whole 500-digit range,
 // and GMP's integer roots and division with the same conversions.
 #include <benchmark/benchmark.h>

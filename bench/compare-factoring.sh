@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times Quorvex, PARI/GP's factor() and GMP-ECM on the numbers of
 # factoring-numbers.txt (or on those whose name matches the first argument),
 # each tool alone, one number at a time, and prints a Markdown table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed-size decimal record and its elementary operations.
 //
 // A record holds one decimal digit per element, most significant first from

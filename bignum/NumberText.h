@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversions between text and numbers: the standard text-to-integer
 // conversion, and the digit text of a record.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small steps on records shared by the elementary operations.
 #pragma once
 

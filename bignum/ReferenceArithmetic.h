@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Multiplication and division step by step, on records only, exactly as
 // first written: the reference the fast routines are checked against, and
 // the way the fast routines take for unusual records (Len 0, leading zeros, a

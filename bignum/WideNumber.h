@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Working storage for the fast routines: non-negative whole numbers of up to
 // wide::Number::Capacity limbs of nine decimal digits each (2160 digits),
 // least significant limb first, in a fixed-size value with no heap.

@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, whatever the build, the tests and the
-# calculator need and this machine lacks. Returns quickly and quietly when
-# everything is there.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs, from Debian's packages, whatever this machine lacks: with "run",
+# what building and running the calculator needs; without it, also what the
+# tests, the fuzz targets, the benchmarks and the package checks need.
+# Returns quickly and quietly when everything is there.
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build clang-format
+  g++ cmake ninja-build gzip
   qt6-base-dev libgl-dev fonts-dejavu-core
-  libgtest-dev libgmock-dev libgmp-dev libecm-dev libbenchmark-dev
-  cups poppler-utils dpkg-dev file clang libclang-rt-14-dev
+  libgmp-dev libecm-dev
 )
+if [ "${1:-all}" != run ]; then
+  packages+=(
+    clang-format clang libclang-rt-14-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    cups poppler-utils dpkg-dev file
+    lintian appstream desktop-file-utils
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Binary whole numbers and Montgomery arithmetic modulo an odd number of up to
 // 500 decimal digits: the working ground of prime factorisation. Fixed-size
 // values, no heap.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Special functions step by step on records, as first written: the oracles
 // that the fast routines are checked against. Nothing but the tests uses
 // them.

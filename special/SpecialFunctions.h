@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Square root, nth root, prime factors, reciprocal, power and factorial,
 // built from the elementary operations on records.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The elliptic-curve method: Montgomery curves in Suyama's parametrisation,
 // x-coordinates only, a prime-by-prime stage 1 and a baby-step giant-step
 // stage 2.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The methods that split a number into factors, one file each, and what
 // they share. Strategy.cpp decides which method takes which number.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Perfect powers are taken apart before the curves, which find the prime of
 // a power slowly.
 #include "Methods.h"

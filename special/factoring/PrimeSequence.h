@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The primes in order, for trial division, the curves' stage bounds and the
 // quadratic sieve's factor base. A fixed-size value, no heap.
 #pragma once

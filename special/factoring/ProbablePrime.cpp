@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Baillie-PSW on Montgomery arithmetic sized for the number.
 #include <cstdlib>
 

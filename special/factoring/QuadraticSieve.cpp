@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The self-initialising quadratic sieve (Contini's variant of Pomerance's
 // method) with one large prime per relation.
 //

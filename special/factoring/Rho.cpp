@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pollard's rho with Brent's cycle finding. It finds factors of up to about
 // ten digits quickly while a step is cheap, that is for moduli of one or two
 // limbs; the curves do better on everything else.

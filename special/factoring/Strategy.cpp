@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which method takes which number. Trial division by the primes below 2^16
 // hands over the small factors in order; each part that remains is tested
 // for primality and, while composite, split: perfect powers first, numbers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window driven as a user drives it: menu items, typed fields and the run
 // button, all found by their object names.
 #include <QAccessible>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing the window for real: through a CUPS queue (when the test runs
 // beside a scheduler of its own, see support/with-cups.sh) and into a PDF
 // file, always by the menu item's own code with its dialog accepted.

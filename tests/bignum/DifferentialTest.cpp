@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Addition, subtraction and the comparisons against GMP on random
 // well-formed numbers of 1 to 500 digits.
 #include <gtest/gtest.h>

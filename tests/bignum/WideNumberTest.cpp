@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The base 10^9 working numbers against GMP, on limb patterns that reach the
 // rare corners of long division (quotient guesses two too large, the add-back
 // step) as well as on plain random digits.

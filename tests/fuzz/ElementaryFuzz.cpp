@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each elementary operation on arbitrary records: the fast multiplication
 // and division against their step-by-step references, addition and
 // subtraction of well-formed records against wide arithmetic. Records with

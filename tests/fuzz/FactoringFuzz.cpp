@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prime factors of any number of up to 30 digits: the factors come smallest
 // first, each one prime, and multiply back to the number.
 #include <gmp.h>

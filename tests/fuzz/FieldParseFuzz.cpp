@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The field parse on any text: digits only are read, leading zeros dropped,
 // and anything else throws or refuses without touching the record.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns a fuzzer's bytes into records and texts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole-number conversion on any text: a plain decimal text converts to
 // its value when that fits 32 bits; everything it refuses names the text.
 #include <charconv>

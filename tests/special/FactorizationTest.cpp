@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast factorisation against the textbook trial division on small
 // numbers, and against products of primes that GMP makes on large ones.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Montgomery arithmetic against GMP for moduli of every size up to 500
 // digits, in arithmetic sized exactly and with spare limbs.
 #include "Modular.h"

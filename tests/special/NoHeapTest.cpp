@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The presses' arithmetic works in fixed-size values: not one heap
 // allocation from the elementary operations to the special functions. The
 // factoring search takes working storage from the heap, within a bound, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quadratic sieve on its own: every factor it reports must divide the
 // number (checked with GMP), for numbers of every size it takes.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The special functions against GMP, and the nth root's step against the
 // step written out with powers and two divisions.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A minimal owner of a GMP integer: the independent oracle of the
 // differential tests.
 #pragma once

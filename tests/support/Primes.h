@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random primes and products of primes, made with GMP, for the factoring
 // tests.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seeded random digit strings for the differential tests: well-formed numbers
 // of a given length, with runs of 9s and 0s often enough to exercise carries.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builders for records in tests: the digits exactly as written, leading zeros
 // included, the way a field's text used to be read.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command beside a CUPS scheduler of its own: a private configuration
 # in a temporary folder, a local socket, and one queue, QuorvexQueue, whose
 # backend writes every job's document into a folder. The command sees

@@ -241,11 +241,13 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, Base& base, Number&
   // most a large prime of the value unexplained, less some bits: the values
   // are smaller than the largest inside the interval, and the skipped
   // primes divide some far more than on average (ten bits came out best in
-  // sweeps from 40 to 66 digits). Long numbers count in units a little
-  // larger than a bit, so that the sum stays within a byte.
+  // sweeps from 45 to 66 digits; below 40 digits, where candidates cost
+  // more than sieving, two). Long numbers count in units a little larger
+  // than a bit, so that the sum stays within a byte.
   base.largeBound = base.Largest() * 64U;
   const double valueBits = std::log2(base.half) + Bits(base.kn) / 2 - 0.5;
-  const double bits = valueBits - skipped - std::log2(base.largeBound) - 10;
+  const double slack = digits < 40 ? 2 : digits < 45 ? 6 : 10;
+  const double bits = valueBits - skipped - std::log2(base.largeBound) - slack;
   const double unit = std::max(1.0, bits / 110);
   base.threshold = std::clamp(static_cast<int>(bits / unit), 1, 127);
   base.reciprocal.assign(base.count, 0);
@@ -839,7 +841,9 @@ Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor,
   Store store(base.count + kExcess, base.Largest());
   if (context.progress) context.progress->Start(FactorPhase::Sieving, store.Needed());
   {
-    const int threads = std::max(1, context.threads);
+    // Below 30 digits the whole sieve takes a few milliseconds, less than
+    // starting threads saves.
+    const int threads = wide::DecimalLength(n) < 30 ? 1 : std::max(1, context.threads);
     std::vector<std::unique_ptr<Sieving>> workers;
     for (int t = 0; t < threads; ++t) {
       workers.push_back(std::make_unique<Sieving>(base, store, 0x9e3779b97f4a7c15ULL + 7919ULL * t,

@@ -365,6 +365,7 @@ class Sieving {
         isAFactor_(base.count),
         first_(base.count),
         second_(base.count),
+        next_(base.count),
         delta_(std::size_t{kMostAFactors} * base.count),
         sieve_(std::min(2 * base.half, kBlock)) {}
 
@@ -530,10 +531,16 @@ class Sieving {
   }
 
   // The interval block by block: each prime adds its logarithm at the
-  // positions of its roots that fall in the block.
+  // positions of its roots that fall in the block. A prime's next positions
+  // are carried from block to block, relative to the block's start, so no
+  // block needs a division.
   void SievePolynomial() {
     const int length = 2 * base_.half;
     const int count = base_.count;
+    for (int i = base_.firstSieved; i < count; ++i) {
+      const auto [low, high] = std::minmax(first_[i], second_[i]);
+      next_[i] = {static_cast<std::int32_t>(low), static_cast<std::int32_t>(high)};
+    }
     // A local pointer: stores through it cannot move the array.
     std::uint8_t* const block = sieve_.data();
     for (int start = 0; start < length; start += kBlock) {
@@ -543,34 +550,40 @@ class Sieving {
       std::fill_n(block, size, static_cast<std::uint8_t>(128 - base_.threshold));
       for (int i = base_.firstSieved; i < count; ++i) {
         if (isAFactor_[i]) continue;
-        const auto p = static_cast<int>(base_.prime[i]);
+        const auto p = static_cast<std::int32_t>(base_.prime[i]);
         const std::uint8_t logarithm = base_.logarithm[i];
-        // The roots are positions in the whole interval, reduced mod p.
-        const int first = FirstInBlock(first_[i], start, p);
-        for (int j = first; j < size; j += p)
-          block[j] += logarithm;
-        if (second_[i] == first_[i]) continue;
-        for (int j = FirstInBlock(second_[i], start, p); j < size; j += p)
-          block[j] += logarithm;
+        auto [low, high] = next_[i];
+        if (low == high) {  // p divides k: one root
+          for (; low < size; low += p)
+            block[low] += logarithm;
+          next_[i] = {low - size, low - size};
+          continue;
+        }
+        // The lower position steps first, so the two stay within p of each
+        // other and the pair loop ends with at most one more hit below.
+        for (; high < size; low += p, high += p) {
+          block[low] += logarithm;
+          block[high] += logarithm;
+        }
+        if (low < size) {
+          block[low] += logarithm;
+          low += p;
+          std::swap(low, high);
+        }
+        next_[i] = {low - size, high - size};
       }
       Scan(start, size);
     }
   }
 
-  // The first position at or after `start` that is `root` mod p, relative
-  // to `start`.
-  static int FirstInBlock(std::uint32_t root, int start, int p) {
-    if (start == 0) return static_cast<int>(root);
-    const std::int64_t offset = (std::int64_t{root} - start) % p;
-    return static_cast<int>(offset < 0 ? offset + p : offset);
-  }
-
+  // Candidates are rare: 32 positions are passed over at a time while none
+  // has its top bit set.
   void Scan(int start, int size) {
-    for (int j = 0; j < size; j += 8) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, sieve_.data() + j, sizeof word);
-      if ((word & 0x8080808080808080ULL) == 0) continue;
-      for (int b = j; b < j + 8 && b < size; ++b) {
+    for (int j = 0; j < size; j += 32) {
+      std::uint64_t words[4] = {};
+      std::memcpy(words, sieve_.data() + j, std::min(32, size - j));
+      if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ULL) == 0) continue;
+      for (int b = j; b < j + 32 && b < size; ++b) {
         if ((sieve_[b] & 0x80) != 0) Check(start + b);
       }
     }
@@ -622,6 +635,9 @@ class Sieving {
   std::vector<std::uint8_t> isAFactor_;  // 1 for the primes of A
   std::vector<std::uint32_t> first_;
   std::vector<std::uint32_t> second_;
+  // The next sieve positions of each prime's two roots (lower first),
+  // relative to the current block.
+  std::vector<std::array<std::int32_t, 2>> next_;
   std::vector<std::uint32_t> delta_;  // kMostAFactors rows of the base's length
   std::vector<std::uint8_t> sieve_;
 };

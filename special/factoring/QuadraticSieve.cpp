@@ -38,9 +38,11 @@ using wide::Number;
 // each square splits n with a chance of one half at least.
 constexpr int kExcess = 48;
 constexpr int kMostAFactors = 16;
-// Sieving goes block by block, each block small enough for the first-level
-// cache.
-constexpr int kBlock = 32768;
+// Sieving goes block by block. A block of twice the first-level cache is
+// sieved faster than one that fits it: the loop over the primes, whose exits
+// the processor cannot predict, is paid once a block, and then once for a
+// whole polynomial up to 70 digits (62 digits: 5.4 s against 6.0 s).
+constexpr int kBlock = 65536;
 
 // Factor base size and half the sieve interval, by the number's digits.
 struct Parameters {

@@ -482,6 +482,11 @@ class Sieving {
       b_.magnitude = wide::Add(b_.magnitude, bl_[l]);
     }
     const int count = base_.count;
+    for (int l = 0; l < aFactors_; ++l) {
+      // The primes of A stay where they are when B changes.
+      for (int m = 0; m < aFactors_; ++m)
+        delta_[static_cast<std::size_t>(m) * count + factors_[l]] = 0;
+    }
     for (int i = base_.firstSieved; i < count; ++i) {
       if (isAFactor_[i]) continue;
       const std::uint32_t p = base_.prime[i];
@@ -506,12 +511,22 @@ class Sieving {
     b_ = Add(b_, twice);
     const int count = base_.count;
     const std::uint32_t* delta = &delta_[static_cast<std::size_t>(l) * count];
-    for (int i = base_.firstSieved; i < count; ++i) {
-      if (isAFactor_[i]) continue;
-      const std::uint32_t p = base_.prime[i];
-      const std::uint32_t step = minus ? delta[i] : p - delta[i];
-      first_[i] = first_[i] + step >= p ? first_[i] + step - p : first_[i] + step;
-      second_[i] = second_[i] + step >= p ? second_[i] + step - p : second_[i] + step;
+    // Without a branch inside, so that the compiler can take several primes
+    // an instruction.
+    const std::uint32_t* prime = base_.prime.data();
+    std::uint32_t* first = first_.data();
+    std::uint32_t* second = second_.data();
+    const auto wrap = [](std::uint32_t x, std::uint32_t p) { return x >= p ? x - p : x; };
+    if (minus) {
+      for (int i = base_.firstSieved; i < count; ++i) {
+        first[i] = wrap(first[i] + delta[i], prime[i]);
+        second[i] = wrap(second[i] + delta[i], prime[i]);
+      }
+    } else {
+      for (int i = base_.firstSieved; i < count; ++i) {
+        first[i] = wrap(first[i] + prime[i] - delta[i], prime[i]);
+        second[i] = wrap(second[i] + prime[i] - delta[i], prime[i]);
+      }
     }
   }
 

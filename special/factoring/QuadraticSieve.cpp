@@ -184,16 +184,12 @@ struct Base {
   std::vector<std::uint32_t> prime;
   std::vector<std::uint32_t> root;  // sqrt(kN) mod p; 0 where p divides k
   std::vector<std::uint8_t> logarithm;
-  std::vector<std::uint64_t> reciprocal;  // 2^64 / p rounded up, for Modulo
+  // For the odd primes: the inverse mod 2^32 and (2^32 - 1) / p, with which
+  // p divides x < 2^32 exactly when x * inverse mod 2^32 <= limit.
+  std::vector<std::uint32_t> inverse;
+  std::vector<std::uint32_t> limit;
 
   std::uint32_t Largest() const { return prime[count - 1]; }
-
-  // j mod prime[i] by one multiplication (Lemire's method), for j < 2^32.
-  std::uint32_t Modulo(std::uint32_t j, int i) const {
-    __extension__ typedef unsigned __int128 Wide;
-    const std::uint64_t low = reciprocal[i] * j;
-    return static_cast<std::uint32_t>((static_cast<Wide>(low) * prime[i]) >> 64);
-  }
 };
 
 double Bits(const Number& x) {
@@ -261,10 +257,17 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, Base& base, Number&
   base.firstLong = base.firstSieved;
   while (base.firstLong < base.count && base.prime[base.firstLong] < kLong)
     ++base.firstLong;
-  base.reciprocal.assign(base.count, 0);
+  base.inverse.assign(base.count, 0);
+  base.limit.assign(base.count, 0);
   for (int i = 1; i < base.count; ++i) {
     base.logarithm[i] = static_cast<std::uint8_t>(std::lround(exact[i] / unit));
-    base.reciprocal[i] = ~std::uint64_t{0} / base.prime[i] + 1;
+    const std::uint32_t p = base.prime[i];
+    if (p % 2 == 0) continue;
+    std::uint32_t inverse = p;  // Newton's steps double the correct bits
+    for (int step = 0; step < 4; ++step)
+      inverse *= 2 - p * inverse;
+    base.inverse[i] = inverse;
+    base.limit[i] = ~std::uint32_t{0} / p;
   }
   return true;
 }
@@ -637,15 +640,31 @@ class Sieving {
     Number v;
     bool negative = false;
     if (!Value(base_, y.magnitude, a_, v, negative)) return;
-    DivideOut(v, 2);
-    for (int i = 2; i < base_.count && !IsOne(v); ++i) {
-      const std::uint32_t p = base_.prime[i];
-      if (i >= base_.firstSieved && !isAFactor_[i] && base_.root[i] != 0) {
-        const std::uint32_t at = base_.Modulo(static_cast<std::uint32_t>(j), i);
-        assert(at == static_cast<std::uint32_t>(j) % p);
-        if (at != first_[i] && at != second_[i]) continue;
+    // The primes that the sieve did not add: the smallest, and those of A.
+    for (int i = 1; i < base_.firstSieved; ++i)
+      DivideOut(v, base_.prime[i]);
+    for (int l = 0; l < aFactors_; ++l)
+      DivideOut(v, base_.prime[factors_[l]]);
+    // The sieved primes divide v where j is at one of their roots: a test
+    // without a branch for 16 primes at a time, which the compiler can
+    // take several primes an instruction.
+    const auto position = static_cast<std::uint32_t>(j);
+    for (int from = base_.firstSieved; from < base_.count && !IsOne(v); from += 16) {
+      const int to = std::min(from + 16, base_.count);
+      std::uint32_t hits = 0;
+      for (int i = from; i < to; ++i) {
+        const std::uint32_t p = base_.prime[i];
+        const std::uint32_t first = (position + p - first_[i]) * base_.inverse[i];
+        const std::uint32_t second = (position + p - second_[i]) * base_.inverse[i];
+        hits |= static_cast<std::uint32_t>((first <= base_.limit[i]) | (second <= base_.limit[i]))
+                << (i - from);
       }
-      DivideOut(v, p);
+      for (; hits != 0; hits &= hits - 1) {
+        const int i = from + __builtin_ctz(hits);
+        if (isAFactor_[i]) continue;
+        [[maybe_unused]] const int times = DivideOut(v, base_.prime[i]);
+        assert(times > 0);  // j is at a root, so p divides Q(x) and not A
+      }
     }
     if (v.size > 2) return;
     const std::uint64_t cofactor =

@@ -659,8 +659,9 @@ class Sieving {
         const std::uint32_t p = base_.prime[i];
         const std::uint32_t first = (position + p - first_[i]) * base_.inverse[i];
         const std::uint32_t second = (position + p - second_[i]) * base_.inverse[i];
-        hits |= static_cast<std::uint32_t>((first <= base_.limit[i]) | (second <= base_.limit[i]))
-                << (i - from);
+        const auto atRoot = static_cast<std::uint32_t>(first <= base_.limit[i]) |
+                            static_cast<std::uint32_t>(second <= base_.limit[i]);
+        hits |= atRoot << (i - from);
       }
       for (; hits != 0; hits &= hits - 1) {
         const int i = from + __builtin_ctz(hits);

@@ -93,11 +93,14 @@ class SingleLine : public QValidator {
   }
 };
 
+bool IsDigit(QChar c) {
+  return c >= u'0' && c <= u'9';
+}
+
 // A number of more than 20 digits tells its length in its tooltip, with its
 // digits in groups of three, ten groups a line.
 QString LengthTip(const QString& text) {
-  const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
-  if (text.size() <= 20 || !std::all_of(text.begin(), text.end(), digit)) return QString();
+  if (text.size() <= 20 || !std::all_of(text.begin(), text.end(), IsDigit)) return QString();
   QString grouped;
   const auto length = static_cast<int>(text.size());
   for (int i = 0; i < length; ++i) {
@@ -610,8 +613,7 @@ void TForm1::ShowConversionError(const ConversionError& error) {
   // selected (or the whole text, when every character is a digit).
   if (!converting_) return;
   const QString text = converting_->text();
-  const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
-  const auto wrong = std::find_if_not(text.begin(), text.end(), digit);
+  const auto wrong = std::find_if_not(text.begin(), text.end(), IsDigit);
   converting_->setFocus();
   if (wrong == text.end()) return converting_->selectAll();
   converting_->setSelection(static_cast<int>(wrong - text.begin()), 1);

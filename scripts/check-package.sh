@@ -12,8 +12,8 @@ dpkg-deb -x "$deb" "$contents"
 
 failed=0
 echo "lintian:"
-lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>&1 | grep -v 'root privileges' || true
-lintian --fail-on error,warning "$deb" >/dev/null 2>&1 || failed=1
+findings=$(lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>&1) || failed=1
+grep -v 'root privileges' <<<"$findings" || true
 
 echo "desktop-file-validate:"
 hints=$(desktop-file-validate "$contents"/usr/share/applications/quorvex.desktop 2>&1) || failed=1

@@ -65,6 +65,11 @@ constexpr Parameters kParameters[] = {
     {64, 3800, 32768},  {66, 4600, 32768},   {68, 5200, 32768},   {70, 6000, 32768},
     {72, 7500, 32768},  {75, 10000, 32768},  {78, 10000, 65536},  {81, 12000, 65536},
     {85, 15000, 98304}, {90, 20000, 131072}, {95, 27000, 131072}, {100, 36000, 163840}};
+// The scan for candidates takes 32 positions at a time, and every block's
+// length is a multiple of that.
+static_assert(kBlock % 32 == 0 &&
+              std::all_of(std::begin(kParameters), std::end(kParameters),
+                          [](const Parameters& p) { return p.half % 16 == 0; }));
 
 struct Signed {
   Number magnitude;
@@ -212,7 +217,6 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, Base& base, Number&
     if (p.digits <= digits) chosen = &p;
   base.n = n;
   base.half = chosen->half;
-
   base.k = ChooseMultiplier(n, primes);
   base.kn = wide::MultiplySmall(n, base.k);
   base.prime.assign(chosen->primes, 0);
@@ -621,14 +625,10 @@ class Sieving {
   void Scan(int start, int size) {
     const std::uint8_t* const block = sieve_.data();
     for (int j = 0; j < size; j += 32) {
-      std::uint64_t words[4] = {};
-      if (j + 32 <= size) {
-        std::memcpy(words, block + j, 32);
-      } else {
-        std::memcpy(words, block + j, size - j);
-      }
+      std::uint64_t words[4];
+      std::memcpy(words, block + j, sizeof words);
       if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ULL) == 0) continue;
-      for (int b = j; b < j + 32 && b < size; ++b) {
+      for (int b = j; b < j + 32; ++b) {
         if ((block[b] & 0x80) != 0) Check(start + b);
       }
     }

@@ -143,15 +143,16 @@ class Form1Test : public QObject {
   // Presses the run button and returns the text of the error box it shows,
   // closing the box; empty when none appeared.
   QString RunExpectingError() {
-    QString message;
-    QTimer::singleShot(0, this, [&message] {
+    // Shared, since the timer outlives this call when no box appears.
+    const auto message = std::make_shared<QString>();
+    QTimer::singleShot(0, this, [message] {
       if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        message = box->text();
+        *message = box->text();
         box->accept();
       }
     });
     Run();
-    return message;
+    return *message;
   }
 
  private slots:

@@ -59,6 +59,8 @@ int CurvesForFactorsOf(int digits);
 
 // The longest numbers the quadratic sieve takes.
 inline constexpr int SieveMostDigits = 100;
+// From this many digits the sieve's relations may have two large primes.
+inline constexpr int SieveTwoLargePrimesFrom = 78;
 
 // The self-initialising quadratic sieve on an odd composite n of at most
 // SieveMostDigits digits that is not a perfect power, its polynomials
@@ -66,7 +68,9 @@ inline constexpr int SieveMostDigits = 100;
 // the rare case in which the relations give no split (or the sieve runs out
 // of polynomials); the caller then goes on by another method. Its working
 // storage is taken from the heap when it starts and given back when it ends.
+// Relations have two large primes from `twoLargePrimesFrom` digits (tests
+// lower it, to see them on short numbers).
 Outcome Sieve(const wide::Number& n, const PrimeSequence& primes, wide::Number& factor,
-              const Context& context);
+              const Context& context, int twoLargePrimesFrom = SieveTwoLargePrimesFrom);
 
 }  // namespace factoring

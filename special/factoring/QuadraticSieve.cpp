@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The self-initialising quadratic sieve (Contini's variant of Pomerance's
-// method) with one large prime per relation.
+// method) with one or, for long numbers, two large primes per relation.
 //
 // For n times a small multiplier k, the polynomials Q(x) = (A x + B)^2 - kN
 // with B^2 = kN (mod A) are divisible by A; Y = A x + B then satisfies
 // Y^2 = A * v (mod n) with v = Q(x) / A, a number of about half the digits
-// of n. The sieve collects Y whose A * v splits over a base of small primes
-// (or does so but for one larger prime, met twice), finds a set of them
-// whose product is a square by Gaussian elimination over GF(2), and takes
-// the greatest common divisor of n and X - Z, where X is the product of the
-// Y and Z the square root of the product of the A * v.
+// of n. The sieve collects Y whose A * v splits over a base of small primes,
+// or does so but for one or two larger primes; those are combined along the
+// cycles of the graph of their large primes, in which every large prime
+// comes an even number of times. Gaussian elimination over GF(2) finds a
+// set of relations whose product is a square, and the greatest common
+// divisor of n and X - Z splits n, where X is the product of the Y and Z the
+// square root of the product of the A * v.
 //
 // Each thread sieves polynomials of its own A; the relations meet in one
 // store. The working storage is taken from the heap once, when the search
@@ -23,10 +25,12 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 #include <vector>
 
+#include "LargePrimeGraph.h"
 #include "Methods.h"
 
 namespace factoring {
@@ -55,7 +59,9 @@ constexpr std::uint32_t kLong = 8192;
 // Factor base size and half the sieve interval, by the number's digits,
 // from sweeps at 62 to 75 digits (at 75 digits one block a polynomial and
 // 10,000 to 14,000 primes took 53 s on two threads, two blocks and 8,500
-// primes 64 s); beyond 75 digits they are estimates.
+// primes 64 s); at 80 digits, with two large primes, 12,000 and 14,000
+// primes took 104 and 103 s of sieving, 8,000 primes 121 s; the other sizes
+// beyond 75 digits are estimates.
 struct Parameters {
   int digits;
   int primes;
@@ -66,7 +72,7 @@ constexpr Parameters kParameters[] = {
     {36, 260, 8192},    {40, 350, 8192},     {44, 550, 16384},    {48, 1100, 16384},
     {52, 1400, 16384},  {56, 1600, 16384},   {60, 1800, 16384},   {62, 3200, 32768},
     {64, 3800, 32768},  {66, 4600, 32768},   {68, 5200, 32768},   {70, 6000, 32768},
-    {72, 7500, 32768},  {75, 10000, 32768},  {78, 10000, 65536},  {81, 12000, 65536},
+    {72, 7500, 32768},  {75, 10000, 32768},  {78, 12000, 65536},  {81, 12000, 65536},
     {85, 15000, 98304}, {90, 20000, 131072}, {95, 27000, 131072}, {100, 36000, 163840}};
 // The scan for candidates takes 32 positions at a time, and every block's
 // length is a multiple of that.
@@ -164,20 +170,18 @@ std::uint32_t ChooseMultiplier(const Number& n, const PrimeSequence& primes) {
 
 // A sieve's finding: the polynomial (its A and the signs of its B, as a
 // Gray code) and x, with v = (Y^2 - kN) / A for Y = A x + B smooth over the
-// factor base (large == 1) or smooth but for one prime. Y is rebuilt when
-// needed, which keeps a finding small.
+// factor base but for at most two larger primes (1 where there is none). Y
+// is rebuilt when needed, which keeps a finding small.
 struct Finding {
   std::int32_t x;
-  std::uint32_t large;
+  std::array<std::uint32_t, 2> large;
   std::uint32_t a;
   std::uint16_t gray;
 };
 
-// A relation: a smooth finding, or two findings with the same large prime.
-struct Relation {
-  std::int32_t first = -1;
-  std::int32_t second = -1;
-};
+// A relation: findings whose large primes each appear an even number of
+// times, so that their product is smooth but for a square.
+using Relation = LargePrimeGraph::Cycle;
 
 using AFactors = std::array<std::uint16_t, kMostAFactors>;  // indices into the base, 0 ends
 
@@ -189,6 +193,8 @@ struct Base {
   int half = 0;
   int threshold = 0;
   std::uint32_t largeBound = 0;
+  // Cofactors up to this bound (0: none) are split into two large primes.
+  std::uint64_t doubleBound = 0;
   int count = 0;
   int firstSieved = 2;
   int firstLong = 0;  // the first prime of at least kLong
@@ -213,7 +219,8 @@ double Bits(const Number& x) {
 // The factor base: -1, 2, then the odd primes p with kN a square mod p (or
 // dividing k). False when a prime of the base divides n: that prime is the
 // factor.
-bool BuildBase(const Number& n, const PrimeSequence& primes, Base& base, Number& factor) {
+bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesFrom, Base& base,
+               Number& factor) {
   const int digits = wide::DecimalLength(n);
   const Parameters* chosen = &kParameters[0];
   for (const Parameters& p : kParameters)
@@ -259,9 +266,15 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, Base& base, Number&
   // more than sieving, two). Long numbers count in units a little larger
   // than a bit, so that the sum stays within a byte.
   base.largeBound = base.Largest() * 64U;
+  // Two large primes: their product up to the bound to the power 1.8, as the
+  // literature has it (80 digits: 104 s of sieving against 113 s with one).
+  if (digits >= twoLargePrimesFrom)
+    base.doubleBound =
+        static_cast<std::uint64_t>(std::pow(static_cast<double>(base.largeBound), 1.8));
   const double valueBits = std::log2(base.half) + Bits(base.kn) / 2 - 0.5;
-  const double slack = digits < 40 ? 2 : digits < 45 ? 6 : 10;
-  const double bits = valueBits - skipped - std::log2(base.largeBound) - slack;
+  const double slack = base.doubleBound != 0 ? 2 : digits < 40 ? 2 : digits < 45 ? 6 : 10;
+  const double unexplained = std::log2(base.doubleBound != 0 ? base.doubleBound : base.largeBound);
+  const double bits = valueBits - skipped - unexplained - slack;
   const double unit = std::max(1.0, bits / 110);
   base.threshold = std::clamp(static_cast<int>(bits / unit), 1, 127);
   base.firstLong = base.firstSieved;
@@ -289,10 +302,8 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, Base& base, Number&
 // sieve; every change and every read while they run is under the lock.
 class Store {
  public:
-  Store(int needed, std::uint32_t largest) : needed_(needed) {
-    relations_.reserve(needed);
-    // Partial findings: enough to pair, a bound on the memory all the same.
-    mostPartials_ = std::max<std::size_t>(16384, std::size_t{largest} / 2);
+  Store(int needed, std::size_t mostPartials) : needed_(needed), mostPartials_(mostPartials) {
+    smooth_.reserve(needed);
   }
 
   // Registers a new set of A factors; false when it was used before or the
@@ -310,37 +321,44 @@ class Store {
   void Record(const Finding& finding) {
     const std::lock_guard lock(mutex_);
     if (Full()) return;
-    if (finding.large == 1) {
+    const auto index = static_cast<std::int32_t>(findings_.size());
+    if (finding.large[0] == 1) {
       findings_.push_back(finding);
-      relations_.push_back({static_cast<std::int32_t>(findings_.size() - 1), -1});
-    } else if (const auto match = waiting_.find(finding.large); match != waiting_.end()) {
+      smooth_.push_back(index);
+    } else if (partials_.Edges() < mostPartials_) {
       findings_.push_back(finding);
-      relations_.push_back({match->second, static_cast<std::int32_t>(findings_.size() - 1)});
-    } else if (waiting_.size() < mostPartials_) {
-      findings_.push_back(finding);
-      waiting_.emplace(finding.large, static_cast<std::int32_t>(findings_.size() - 1));
+      if (partials_.Add(finding.large, index)) ++cycles_;
     }
-    found_.store(static_cast<int>(relations_.size()), std::memory_order_relaxed);
+    found_.store(static_cast<int>(smooth_.size()) + cycles_, std::memory_order_relaxed);
   }
 
   bool Full() const { return found_.load(std::memory_order_relaxed) >= needed_; }
   int Found() const { return found_.load(std::memory_order_relaxed); }
   int Needed() const { return needed_; }
 
-  // After the sieving threads have ended.
-  const std::vector<Relation>& Relations() const { return relations_; }
+  // After the sieving threads have ended: the smooth findings, then the
+  // cycles of partial ones.
+  std::vector<Relation> Relations() const {
+    std::vector<Relation> relations;
+    for (const std::int32_t f : smooth_)
+      relations.push_back({f});
+    for (Relation& cycle : partials_.Cycles())
+      relations.push_back(std::move(cycle));
+    return relations;
+  }
   const std::vector<Finding>& Findings() const { return findings_; }
   const AFactors& FactorsOfA(std::uint32_t a) const { return usedA_[a]; }
 
  private:
   mutable std::mutex mutex_;
   int needed_;
-  std::size_t mostPartials_;
+  std::size_t mostPartials_;  // a bound on the memory
   std::atomic<int> found_{0};
+  int cycles_ = 0;
   std::vector<AFactors> usedA_;
   std::vector<Finding> findings_;
-  std::vector<Relation> relations_;
-  std::unordered_map<std::uint32_t, std::int32_t> waiting_;  // large prime -> finding
+  std::vector<std::int32_t> smooth_;
+  LargePrimeGraph partials_;
 };
 
 Number ProductOf(const Base& base, const AFactors& factors) {
@@ -377,6 +395,31 @@ bool Value(const Base& base, const Number& y, const Number& a, Number& v, bool& 
   Number rest;
   v = wide::Divide(difference, a, &rest);
   return wide::IsZero(rest) && !wide::IsZero(v);
+}
+
+// The large primes of a finding whose value is smooth over the base but for
+// `cofactor`, as {1, 1}, {p, 1} or {p, q} with p <= q; none when the
+// cofactor is out of bounds. Every prime factor of the cofactor lies above
+// the base, so one below the square of its largest prime is prime.
+std::optional<std::array<std::uint32_t, 2>> LargePrimes(const Base& base,
+                                                        const PrimeSequence& primes,
+                                                        std::uint64_t cofactor) {
+  if (cofactor == 1) return std::array<std::uint32_t, 2>{1, 1};
+  const std::uint64_t largest = base.Largest();
+  if (cofactor < base.largeBound && cofactor < largest * largest)
+    return std::array<std::uint32_t, 2>{static_cast<std::uint32_t>(cofactor), 1};
+  if (cofactor > base.doubleBound || cofactor < largest * largest) return std::nullopt;
+  const modular::Natural composite = modular::FromSmall(cofactor);
+  modular::Natural factor;
+  if (IsProbablePrime(composite, primes) || Rho(composite, factor, nullptr) != Outcome::Found)
+    return std::nullopt;
+  const std::uint64_t p = factor.limb[0];
+  const std::uint64_t q = cofactor / p;
+  const std::uint64_t low = std::min(p, q);
+  const std::uint64_t high = std::max(p, q);
+  if (high >= base.largeBound) return std::nullopt;
+  return std::array<std::uint32_t, 2>{static_cast<std::uint32_t>(low),
+                                      static_cast<std::uint32_t>(high)};
 }
 
 // The roots of the current polynomial with what a divisibility test needs,
@@ -434,9 +477,10 @@ MarkRoots ChooseMarkRoots() {
 // One thread's sieving: its polynomials, their roots and the sieve array.
 class Sieving {
  public:
-  Sieving(const Base& base, Store& store, std::uint64_t seed, const std::atomic<bool>* cancel,
-          FactorProgress* progress)
+  Sieving(const Base& base, const PrimeSequence& primes, Store& store, std::uint64_t seed,
+          const std::atomic<bool>* cancel, FactorProgress* progress)
       : base_(base),
+        primes_(primes),
         store_(store),
         cancel_(cancel),
         progress_(progress),
@@ -730,13 +774,12 @@ class Sieving {
     if (v.size > 2) return;
     const std::uint64_t cofactor =
         v.size == 1 ? v.limbs[0] : v.limbs[0] + 1'000'000'000ULL * v.limbs[1];
-    const std::uint64_t largest = base_.Largest();
-    if (cofactor == 1 || (cofactor < base_.largeBound && cofactor < largest * largest)) {
-      store_.Record({x, static_cast<std::uint32_t>(cofactor), aIndex_, gray_});
-    }
+    if (const auto large = LargePrimes(base_, primes_, cofactor))
+      store_.Record({x, *large, aIndex_, gray_});
   }
 
   const Base& base_;
+  const PrimeSequence& primes_;  // for the test of a cofactor
   Store& store_;
   const std::atomic<bool>* cancel_;
   FactorProgress* progress_;  // advanced by one thread only
@@ -767,14 +810,14 @@ class Sieving {
 class Combining {
  public:
   Combining(const Base& base, const Store& store, const std::atomic<bool>* cancel)
-      : base_(base), store_(store), cancel_(cancel) {}
+      : base_(base), store_(store), relations_(store.Relations()), cancel_(cancel) {}
 
   // Gaussian elimination over GF(2) with the primes as rows and the
   // relations as columns, after the relations with a prime that no other
   // relation has are set aside; every column without a pivot gives a set of
   // relations whose product is a square.
   Outcome Run(Number& factor) {
-    const auto& relations = store_.Relations();
+    const auto& relations = relations_;
     std::vector<std::vector<int>> odd(relations.size());
     for (std::size_t r = 0; r < relations.size(); ++r) {
       odd[r] = OddPrimes(relations[r]);
@@ -875,7 +918,7 @@ class Combining {
   }
 
   // Hands every prime factor of A * v of a finding, with multiplicity, to
-  // `use` as an index into the base (0 for the sign); the large prime is
+  // `use` as an index into the base (0 for the sign); the large primes are
   // left out.
   template <typename Use>
   void Factorize(const Finding& finding, Use&& use) const {
@@ -888,7 +931,7 @@ class Combining {
 #ifndef NDEBUG
     // A * v rebuilt from the factors handed over, the large prime included.
     const Number whole = wide::Multiply(a, v);
-    Number rebuilt = wide::FromSmall(finding.large);
+    Number rebuilt = wide::MultiplySmall(wide::FromSmall(finding.large[0]), finding.large[1]);
     const auto handOver = [&](int i) {
       if (i > 0) rebuilt = wide::MultiplySmall(rebuilt, base_.prime[i]);
       use(i);
@@ -897,9 +940,11 @@ class Combining {
     const auto& handOver = use;
 #endif
     if (negative) handOver(0);
-    std::uint32_t rest = 0;
-    v = wide::DivideSmall(v, finding.large, &rest);
-    assert(rest == 0);
+    for (const std::uint32_t large : finding.large) {
+      std::uint32_t rest = 0;
+      v = wide::DivideSmall(v, large, &rest);
+      assert(rest == 0);
+    }
     for (int l = 0; l < kMostAFactors && factors[l] != 0; ++l)
       handOver(factors[l]);
     for (int i = 1; i < base_.count && !IsOne(v); ++i) {
@@ -912,8 +957,8 @@ class Combining {
 
   template <typename Use>
   void FactorizeRelation(const Relation& relation, Use&& use) const {
-    Factorize(store_.Findings()[relation.first], use);
-    if (relation.second >= 0) Factorize(store_.Findings()[relation.second], use);
+    for (const std::int32_t f : relation)
+      Factorize(store_.Findings()[f], use);
   }
 
   // The primes of a relation's A * v that divide it an odd number of times.
@@ -937,15 +982,22 @@ class Combining {
     std::vector<std::uint32_t> exponent(base_.count, 0);
     Number x = wide::FromSmall(1);
     Number z = wide::FromSmall(1);
+    std::vector<std::uint32_t> large;
     for (const int r : chosen) {
-      const Relation& relation = store_.Relations()[r];
-      const auto& findings = store_.Findings();
-      x = MultiplyModulo(x, YOf(findings[relation.first]), n);
-      if (relation.second >= 0) {
-        x = MultiplyModulo(x, YOf(findings[relation.second]), n);
-        z = MultiplyModulo(z, wide::FromSmall(findings[relation.first].large), n);
+      for (const std::int32_t f : relations_[r]) {
+        const Finding& finding = store_.Findings()[f];
+        x = MultiplyModulo(x, YOf(finding), n);
+        for (const std::uint32_t p : finding.large)
+          if (p != 1) large.push_back(p);
       }
-      FactorizeRelation(relation, [&](int i) { ++exponent[i]; });
+      FactorizeRelation(relations_[r], [&](int i) { ++exponent[i]; });
+    }
+    // Every large prime comes an even number of times, within each relation.
+    std::sort(large.begin(), large.end());
+    for (std::size_t k = 0; k < large.size(); k += 2) {
+      assert(k + 1 < large.size() && large[k] == large[k + 1]);
+      if (k + 1 == large.size() || large[k] != large[k + 1]) return false;  // a fault
+      z = MultiplyModulo(z, wide::FromSmall(large[k]), n);
     }
     for (int i = 1; i < base_.count; ++i) {
       assert(exponent[i] % 2 == 0);
@@ -966,16 +1018,17 @@ class Combining {
 
   const Base& base_;
   const Store& store_;
+  const std::vector<Relation> relations_;
   const std::atomic<bool>* cancel_;
 };
 
 }  // namespace
 
-Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor,
-              const Context& context) {
+Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor, const Context& context,
+              int twoLargePrimesFrom) {
   Base base;
-  if (!BuildBase(n, primes, base, factor)) return Outcome::Found;
-  Store store(base.count + kExcess, base.Largest());
+  if (!BuildBase(n, primes, twoLargePrimesFrom, base, factor)) return Outcome::Found;
+  Store store(base.count + kExcess, std::max<std::size_t>(1 << 16, std::size_t{32} * base.count));
   if (context.progress) context.progress->Start(FactorPhase::Sieving, store.Needed());
   {
     // Below 30 digits the whole sieve takes a few milliseconds, less than
@@ -983,9 +1036,9 @@ Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor,
     const int threads = wide::DecimalLength(n) < 30 ? 1 : std::max(1, context.threads);
     std::vector<std::unique_ptr<Sieving>> workers;
     for (int t = 0; t < threads; ++t) {
-      workers.push_back(std::make_unique<Sieving>(base, store, 0x9e3779b97f4a7c15ULL + 7919ULL * t,
-                                                  context.cancel,
-                                                  t == 0 ? context.progress : nullptr));
+      workers.push_back(
+          std::make_unique<Sieving>(base, primes, store, 0x9e3779b97f4a7c15ULL + 7919ULL * t,
+                                    context.cancel, t == 0 ? context.progress : nullptr));
     }
     std::vector<std::jthread> running;
     for (int t = 1; t < threads; ++t)

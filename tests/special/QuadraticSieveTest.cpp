@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
+#include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
+#include "factoring/LargePrimeGraph.h"
 #include "factoring/Methods.h"
 #include "support/Gmp.h"
 #include "support/Primes.h"
@@ -21,10 +25,12 @@ const PrimeSequence& Primes() {
 }
 
 // Runs the sieve on n and checks that a reported factor is a proper divisor.
-void ExpectSplit(const std::string& n, int threads = 1) {
+void ExpectSplit(const std::string& n, int threads = 1,
+                 int twoLargePrimesFrom = factoring::SieveTwoLargePrimesFrom) {
   SCOPED_TRACE(n);
   wide::Number factor;
-  ASSERT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, {nullptr, threads}),
+  ASSERT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, {nullptr, threads},
+                             twoLargePrimesFrom),
             factoring::Outcome::Found);
   const Gmp f(Text(wide::ToRecord(factor)));
   const Gmp whole(n);
@@ -60,6 +66,47 @@ TEST(QuadraticSieve, SplitsProductsOfSeveralPrimesAndSquares) {
       primes.push_back(digits == 0 ? primes.front() : RandomPrime(random, digits));
     }
     ExpectSplit(ProductOf(primes));
+  }
+}
+
+// Relations with two large primes, combined along cycles, on numbers short
+// enough for the sanitizer build (whose debug checks rebuild every value and
+// check that each large prime comes an even number of times).
+TEST(QuadraticSieve, SplitsWithTwoLargePrimesPerRelation) {
+  RandomDigits random(78);
+  for (const int digits : {20, 30, 40, 48}) {
+    ExpectSplit(ProductOf({RandomPrime(random, digits / 2), RandomPrime(random, digits / 2)}), 2,
+                0);
+  }
+}
+
+// Random findings with no, one and two large primes, squares among them:
+// as many cycles as edges closed one, each with every large prime an even
+// number of times, no finding twice.
+TEST(LargePrimeGraph, EveryCycleHasEachLargePrimeAnEvenNumberOfTimes) {
+  std::mt19937 random(11);
+  std::uniform_int_distribution<std::uint32_t> prime(2, 90);
+  std::vector<std::array<std::uint32_t, 2>> edges;
+  factoring::LargePrimeGraph graph;
+  std::size_t closed = 0;
+  for (std::int32_t f = 0; f < 600; ++f) {
+    const std::uint32_t p = prime(random);
+    const std::uint32_t q = f % 3 == 0 ? 1 : f % 10 == 1 ? p : prime(random);
+    edges.push_back({p, q});
+    closed += graph.Add(edges.back(), f) ? 1 : 0;
+  }
+  const auto cycles = graph.Cycles();
+  EXPECT_EQ(cycles.size(), closed);
+  EXPECT_GT(closed, 400U);
+  for (const auto& cycle : cycles) {
+    std::map<std::uint32_t, int> times;
+    for (const std::int32_t f : cycle) {
+      ++times[edges[f][0]];
+      ++times[edges[f][1]];
+    }
+    for (const auto& [vertex, count] : times)
+      EXPECT_EQ(count % 2, 0) << "large prime " << vertex;
+    EXPECT_EQ(std::set<std::int32_t>(cycle.begin(), cycle.end()).size(), cycle.size());
   }
 }
 

@@ -59,9 +59,7 @@ constexpr std::uint32_t kLong = 8192;
 // Factor base size and half the sieve interval, by the number's digits,
 // from sweeps at 62 to 75 digits (at 75 digits one block a polynomial and
 // 10,000 to 14,000 primes took 53 s on two threads, two blocks and 8,500
-// primes 64 s); at 80 digits, with two large primes, 12,000 and 14,000
-// primes took 104 and 103 s of sieving, 8,000 primes 121 s; the other sizes
-// beyond 75 digits are estimates.
+// primes 64 s); beyond 75 digits they are estimates.
 struct Parameters {
   int digits;
   int primes;
@@ -267,7 +265,9 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesF
   // than a bit, so that the sum stays within a byte.
   base.largeBound = base.Largest() * 64U;
   // Two large primes: their product up to the bound to the power 1.8, as the
-  // literature has it (80 digits: 104 s of sieving against 113 s with one).
+  // literature has it (75 digits on two threads: 36 s of sieving against 51 s
+  // with one large prime; 70 digits: 9.8 s against 10.7 s, but 0.8 s longer
+  // to combine).
   if (digits >= twoLargePrimesFrom)
     base.doubleBound =
         static_cast<std::uint64_t>(std::pow(static_cast<double>(base.largeBound), 1.8));
@@ -810,7 +810,11 @@ class Sieving {
 class Combining {
  public:
   Combining(const Base& base, const Store& store, const std::atomic<bool>* cancel)
-      : base_(base), store_(store), relations_(store.Relations()), cancel_(cancel) {}
+      : base_(base),
+        store_(store),
+        relations_(store.Relations()),
+        factors_(store.Findings().size()),
+        cancel_(cancel) {}
 
   // Gaussian elimination over GF(2) with the primes as rows and the
   // relations as columns, after the relations with a prime that no other
@@ -955,14 +959,24 @@ class Combining {
     assert(wide::Compare(rebuilt, whole) == 0);
   }
 
+  // The prime factors of a finding's A * v, found once: with two large
+  // primes a finding lies on many cycles.
+  const std::vector<int>& FactorsOf(std::int32_t f) {
+    std::vector<int>& factors = factors_[f];
+    if (factors.empty()) Factorize(store_.Findings()[f], [&](int i) { factors.push_back(i); });
+    return factors;
+  }
+
   template <typename Use>
-  void FactorizeRelation(const Relation& relation, Use&& use) const {
-    for (const std::int32_t f : relation)
-      Factorize(store_.Findings()[f], use);
+  void FactorizeRelation(const Relation& relation, Use&& use) {
+    for (const std::int32_t f : relation) {
+      for (const int i : FactorsOf(f))
+        use(i);
+    }
   }
 
   // The primes of a relation's A * v that divide it an odd number of times.
-  std::vector<int> OddPrimes(const Relation& relation) const {
+  std::vector<int> OddPrimes(const Relation& relation) {
     std::vector<int> primes;
     FactorizeRelation(relation, [&](int i) { primes.push_back(i); });
     std::sort(primes.begin(), primes.end());
@@ -977,7 +991,7 @@ class Combining {
     return odd;
   }
 
-  bool Split(const std::vector<int>& chosen, Number& factor) const {
+  bool Split(const std::vector<int>& chosen, Number& factor) {
     const Number& n = base_.n;
     std::vector<std::uint32_t> exponent(base_.count, 0);
     Number x = wide::FromSmall(1);
@@ -1019,6 +1033,7 @@ class Combining {
   const Base& base_;
   const Store& store_;
   const std::vector<Relation> relations_;
+  std::vector<std::vector<int>> factors_;  // by finding; empty until needed
   const std::atomic<bool>* cancel_;
 };
 

@@ -27,7 +27,6 @@
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
 #include "LargePrimeGraph.h"
@@ -1043,6 +1042,8 @@ Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor, cons
               int twoLargePrimesFrom) {
   Base base;
   if (!BuildBase(n, primes, twoLargePrimesFrom, base, factor)) return Outcome::Found;
+  // Partial findings: enough for the cycles, a bound on the memory all the
+  // same (at 100 digits 1.15 million, about 100 MB with their graph).
   Store store(base.count + kExcess, std::max<std::size_t>(1 << 16, std::size_t{32} * base.count));
   if (context.progress) context.progress->Start(FactorPhase::Sieving, store.Needed());
   {

@@ -58,7 +58,10 @@ constexpr std::uint32_t kLong = 8192;
 // Factor base size and half the sieve interval, by the number's digits,
 // from sweeps at 62 to 75 digits (at 75 digits one block a polynomial and
 // 10,000 to 14,000 primes took 53 s on two threads, two blocks and 8,500
-// primes 64 s); beyond 75 digits they are estimates.
+// primes 64 s; with two large primes, 8,000 to 12,000 primes sieved alike);
+// at 80 digits, with two large primes, one block a polynomial and 10,000
+// primes sieved in 72 s, 12,000 and 14,000 primes in 74 s, two blocks and
+// 12,000 primes in 84 s. Beyond 80 digits they are estimates.
 struct Parameters {
   int digits;
   int primes;
@@ -69,7 +72,7 @@ constexpr Parameters kParameters[] = {
     {36, 260, 8192},    {40, 350, 8192},     {44, 550, 16384},    {48, 1100, 16384},
     {52, 1400, 16384},  {56, 1600, 16384},   {60, 1800, 16384},   {62, 3200, 32768},
     {64, 3800, 32768},  {66, 4600, 32768},   {68, 5200, 32768},   {70, 6000, 32768},
-    {72, 7500, 32768},  {75, 10000, 32768},  {78, 12000, 65536},  {81, 12000, 65536},
+    {72, 7500, 32768},  {75, 10000, 32768},  {78, 10000, 32768},  {81, 12000, 65536},
     {85, 15000, 98304}, {90, 20000, 131072}, {95, 27000, 131072}, {100, 36000, 163840}};
 // The scan for candidates takes 32 positions at a time, and every block's
 // length is a multiple of that.

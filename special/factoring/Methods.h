@@ -60,7 +60,7 @@ int CurvesForFactorsOf(int digits);
 // The longest numbers the quadratic sieve takes.
 inline constexpr int SieveMostDigits = 100;
 // From this many digits the sieve's relations may have two large primes.
-inline constexpr int SieveTwoLargePrimesFrom = 75;
+inline constexpr int SieveTwoLargePrimesFrom = 68;
 
 // The self-initialising quadratic sieve on an odd composite n of at most
 // SieveMostDigits digits that is not a perfect power, its polynomials

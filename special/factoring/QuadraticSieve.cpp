@@ -267,9 +267,12 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesF
   // than a bit, so that the sum stays within a byte.
   base.largeBound = base.Largest() * 64U;
   // Two large primes: their product up to the bound to the power 1.8, as the
-  // literature has it (75 digits on two threads: 36 s of sieving against 51 s
-  // with one large prime; 70 digits: 9.8 s against 10.7 s, but 0.8 s longer
-  // to combine).
+  // literature has it. They start between 66 digits, where they gain nothing
+  // measurable and take more memory, and 70, where they gain (two threads,
+  // sieving and combining: 75 digits 39 s against 54 s with one large prime,
+  // 70 digits 10.5 and 11.9 s against 11.2 and 12.2 s; 66 digits 5.1 and
+  // 5.0 s against 5.5 and 5.2 s, but 8.5 and 5.1 s against 8.3 and 4.9 s in
+  // the benchmark; 62 digits 2.7, 2.6 and 2.3 s against 2.5, 2.4 and 2.1 s).
   if (digits >= twoLargePrimesFrom)
     base.doubleBound =
         static_cast<std::uint64_t>(std::pow(static_cast<double>(base.largeBound), 1.8));

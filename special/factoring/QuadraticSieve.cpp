@@ -411,9 +411,11 @@ std::optional<std::array<std::uint32_t, 2>> LargePrimes(const Base& base,
                                                         std::uint64_t cofactor) {
   if (cofactor == 1) return std::array<std::uint32_t, 2>{1, 1};
   const std::uint64_t largest = base.Largest();
-  if (cofactor < base.largeBound && cofactor < largest * largest)
+  if (cofactor < largest * largest) {  // a prime
+    if (cofactor >= base.largeBound) return std::nullopt;
     return std::array<std::uint32_t, 2>{static_cast<std::uint32_t>(cofactor), 1};
-  if (cofactor > base.doubleBound || cofactor < largest * largest) return std::nullopt;
+  }
+  if (cofactor > base.doubleBound) return std::nullopt;
   const modular::Natural composite = modular::FromSmall(cofactor);
   modular::Natural factor;
   if (IsProbablePrime(composite, primes) || Rho(composite, factor, nullptr) != Outcome::Found)
@@ -826,10 +828,9 @@ class Combining {
   // relation has are set aside; every column without a pivot gives a set of
   // relations whose product is a square.
   Outcome Run(Number& factor) {
-    const auto& relations = relations_;
-    std::vector<std::vector<int>> odd(relations.size());
-    for (std::size_t r = 0; r < relations.size(); ++r) {
-      odd[r] = OddPrimes(relations[r]);
+    std::vector<std::vector<int>> odd(relations_.size());
+    for (std::size_t r = 0; r < relations_.size(); ++r) {
+      odd[r] = OddPrimes(relations_[r]);
       if (Stopped(cancel_)) return Outcome::Cancelled;
     }
     const std::vector<int> kept = Filter(odd);

@@ -198,6 +198,7 @@ struct Base {
   int count = 0;
   int firstSieved = 2;
   int firstLong = 0;  // the first prime of at least kLong
+  int firstHuge = 0;  // the first prime longer than the interval
   std::vector<std::uint32_t> prime;
   std::vector<std::uint32_t> root;  // sqrt(kN) mod p; 0 where p divides k
   std::vector<std::uint8_t> logarithm;
@@ -282,8 +283,11 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesF
   const double bits = valueBits - skipped - unexplained - slack;
   const double unit = std::max(1.0, bits / 110);
   base.threshold = std::clamp(static_cast<int>(bits / unit), 1, 127);
+  base.firstHuge = base.firstSieved;
+  while (base.firstHuge < base.count && base.prime[base.firstHuge] < 2U * base.half)
+    ++base.firstHuge;
   base.firstLong = base.firstSieved;
-  while (base.firstLong < base.count && base.prime[base.firstLong] < kLong)
+  while (base.firstLong < base.firstHuge && base.prime[base.firstLong] < kLong)
     ++base.firstLong;
   // Padding primes: 1, with inverse 1 and limit 0, at roots 0, which no
   // position + 1 reaches.
@@ -497,7 +501,7 @@ class Sieving {
         second_(base.count + kPadding),
         next_(base.count),
         delta_(std::size_t{kMostAFactors} * base.count),
-        sieve_(std::min(2 * base.half, kBlock)),
+        sieve_(std::min(2 * base.half, kBlock) + 1),  // a spare byte for SieveHuge
         hits_(base.count / 16 + 1),
         markRoots_(ChooseMarkRoots()) {}
 
@@ -599,8 +603,12 @@ class Sieving {
     b_ = Signed{};
     gray_ = 0;
     for (int l = 0; l < aFactors_; ++l) {
-      isAFactor_[factors_[l]] = 1;
+      const int i = factors_[l];
+      isAFactor_[i] = 1;
       b_.magnitude = wide::Add(b_.magnitude, bl_[l]);
+      // No roots: p - 1 lies outside every interval shorter than p (the
+      // sieve passes over A's shorter primes anyway), and B's steps keep it.
+      first_[i] = second_[i] = base_.prime[i] - 1;
     }
     const int count = base_.count;
     for (int l = 0; l < aFactors_; ++l) {
@@ -684,7 +692,7 @@ class Sieving {
   // go over the block a part that fits the first-level cache at a time.
   void SievePolynomial() {
     const int length = 2 * base_.half;
-    for (int i = base_.firstSieved; i < base_.count; ++i) {
+    for (int i = base_.firstSieved; i < base_.firstHuge; ++i) {
       const auto [low, high] = std::minmax(first_[i], second_[i]);
       next_[i] = {static_cast<std::int32_t>(low), static_cast<std::int32_t>(high)};
     }
@@ -697,7 +705,8 @@ class Sieving {
       std::fill_n(block, size, static_cast<std::uint8_t>(128 - base_.threshold));
       for (int part = 0; part < size; part += kPart)
         SievePrimes(block + part, std::min(kPart, size - part), base_.firstSieved, base_.firstLong);
-      SievePrimes(block, size, base_.firstLong, base_.count);
+      SievePrimes(block, size, base_.firstLong, base_.firstHuge);
+      SieveHuge(block, start, size);
       Scan(start, size);
     }
   }
@@ -728,6 +737,23 @@ class Sieving {
         std::swap(low, high);
       }
       next_[i] = {low - size, high - size};
+    }
+  }
+
+  // The primes longer than the interval hit it at most once a root, so
+  // their roots are the positions. Those outside the block go to the spare
+  // byte after it, without a branch: the processor could not predict it
+  // (75 digits on two threads: 26.8 s against 35.1 s).
+  void SieveHuge(std::uint8_t* const at, int start, int size) {
+    const std::uint32_t* const first = first_.data();
+    const std::uint32_t* const second = second_.data();
+    const std::uint8_t* const logarithm = base_.logarithm.data();
+    const auto offset = static_cast<std::uint32_t>(start);
+    const auto spare = static_cast<std::uint32_t>(size);
+    const int count = base_.count;
+    for (int i = base_.firstHuge; i < count; ++i) {
+      at[std::min(first[i] - offset, spare)] += logarithm[i];
+      at[std::min(second[i] - offset, spare)] += logarithm[i];
     }
   }
 

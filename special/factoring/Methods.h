@@ -37,6 +37,9 @@ inline bool Stopped(const std::atomic<bool>* cancel) {
 // below 2^64. False for n < 2.
 bool IsProbablePrime(const modular::Natural& n, const PrimeSequence& primes);
 
+// Whether n is prime, exactly, for n below 2^63.
+bool IsPrimeWord(std::uint64_t n);
+
 // True when n = root^k for a prime k; every prime factor of n must be above
 // 2^16, so that k is at most a sixteenth of n's bits.
 bool PerfectPowerRoot(const modular::Natural& n, modular::Natural& root);
@@ -45,6 +48,10 @@ bool PerfectPowerRoot(const modular::Natural& n, modular::Natural& root);
 // number of steps, longer for moduli of one or two limbs. Failed when the
 // steps run out.
 Outcome Rho(const modular::Natural& n, modular::Natural& factor, const std::atomic<bool>* cancel);
+
+// A proper factor of an odd composite n below 2^63 by rho in one machine
+// word (a few increments, 2^20 steps each); 0 when they all fail.
+std::uint64_t RhoWord(std::uint64_t n);
 
 // The elliptic-curve method on an odd composite n that is not a perfect
 // power: curves from the smallest level up, at most `mostCurves` of them,

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Baillie-PSW on Montgomery arithmetic sized for the number.
+// Baillie-PSW on Montgomery arithmetic sized for the number, and an exact
+// test for numbers of one machine word.
+#include <cassert>
 #include <cstdlib>
 
 #include "Methods.h"
+#include "WordModulus.h"
 
 namespace factoring {
 namespace {
@@ -96,7 +99,42 @@ bool StrongLucasProbablePrime(const Mod& mod) {
   return false;
 }
 
+// Whether n passes the strong probable-prime test to base a, for an odd n
+// and n - 1 = d * 2^s with d odd.
+bool StrongProbablePrime(const WordModulus& mod, std::uint64_t a, std::uint64_t d, int s) {
+  const std::uint64_t n = mod.modulus();
+  const std::uint64_t one = mod.From(1);
+  const std::uint64_t minusOne = mod.From(n - 1);
+  std::uint64_t x = one;
+  for (std::uint64_t power = mod.From(a), e = d; e != 0; e >>= 1) {
+    if ((e & 1) != 0) x = mod.Multiply(x, power);
+    power = mod.Multiply(power, power);
+  }
+  if (x == one || x == minusOne) return true;
+  for (int r = 1; r < s; ++r) {
+    x = mod.Multiply(x, x);
+    if (x == minusOne) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool IsPrimeWord(std::uint64_t n) {
+  assert(n < std::uint64_t{1} << 63);
+  for (const std::uint64_t p : {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37})
+    if (n % p == 0) return n == p;
+  if (n < 41 * 41) return n > 1;
+  const int s = __builtin_ctzll(n - 1);
+  const std::uint64_t d = (n - 1) >> s;
+  const WordModulus mod(n);
+  // No composite below 2^64 is a strong probable prime to all seven
+  // (Jim Sinclair's set); a base that n divides tells nothing and is passed.
+  for (const std::uint64_t a : {2, 325, 9375, 28178, 450775, 9780504, 1795265022}) {
+    if (a % n != 0 && !StrongProbablePrime(mod, a % n, d, s)) return false;
+  }
+  return true;
+}
 
 bool IsProbablePrime(const Natural& n, const PrimeSequence& primes) {
   if (modular::Compare(n, modular::FromSmall(2)) < 0) return false;

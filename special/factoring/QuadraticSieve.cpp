@@ -414,21 +414,16 @@ bool Value(const Base& base, const Number& y, const Number& a, Number& v, bool& 
 // `cofactor`, as {1, 1}, {p, 1} or {p, q} with p <= q; none when the
 // cofactor is out of bounds. Every prime factor of the cofactor lies above
 // the base, so one below the square of its largest prime is prime.
-std::optional<std::array<std::uint32_t, 2>> LargePrimes(const Base& base,
-                                                        const PrimeSequence& primes,
-                                                        std::uint64_t cofactor) {
+std::optional<std::array<std::uint32_t, 2>> LargePrimes(const Base& base, std::uint64_t cofactor) {
   if (cofactor == 1) return std::array<std::uint32_t, 2>{1, 1};
   const std::uint64_t largest = base.Largest();
   if (cofactor < largest * largest) {  // a prime
     if (cofactor >= base.largeBound) return std::nullopt;
     return std::array<std::uint32_t, 2>{static_cast<std::uint32_t>(cofactor), 1};
   }
-  if (cofactor > base.doubleBound) return std::nullopt;
-  const modular::Natural composite = modular::FromSmall(cofactor);
-  modular::Natural factor;
-  if (IsProbablePrime(composite, primes) || Rho(composite, factor, nullptr) != Outcome::Found)
-    return std::nullopt;
-  const std::uint64_t p = factor.limb[0];
+  if (cofactor > base.doubleBound || IsPrimeWord(cofactor)) return std::nullopt;
+  const std::uint64_t p = RhoWord(cofactor);
+  if (p == 0) return std::nullopt;
   const std::uint64_t q = cofactor / p;
   const std::uint64_t low = std::min(p, q);
   const std::uint64_t high = std::max(p, q);
@@ -492,10 +487,9 @@ MarkRoots ChooseMarkRoots() {
 // One thread's sieving: its polynomials, their roots and the sieve array.
 class Sieving {
  public:
-  Sieving(const Base& base, const PrimeSequence& primes, Store& store, std::uint64_t seed,
-          const std::atomic<bool>* cancel, FactorProgress* progress)
+  Sieving(const Base& base, Store& store, std::uint64_t seed, const std::atomic<bool>* cancel,
+          FactorProgress* progress)
       : base_(base),
-        primes_(primes),
         store_(store),
         cancel_(cancel),
         progress_(progress),
@@ -811,12 +805,10 @@ class Sieving {
     if (v.size > 2) return;
     const std::uint64_t cofactor =
         v.size == 1 ? v.limbs[0] : v.limbs[0] + 1'000'000'000ULL * v.limbs[1];
-    if (const auto large = LargePrimes(base_, primes_, cofactor))
-      store_.Record({x, *large, aIndex_, gray_});
+    if (const auto large = LargePrimes(base_, cofactor)) store_.Record({x, *large, aIndex_, gray_});
   }
 
   const Base& base_;
-  const PrimeSequence& primes_;  // for the test of a cofactor
   Store& store_;
   const std::atomic<bool>* cancel_;
   FactorProgress* progress_;  // advanced by one thread only
@@ -1089,9 +1081,9 @@ Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor, cons
     const int threads = wide::DecimalLength(n) < 30 ? 1 : std::max(1, context.threads);
     std::vector<std::unique_ptr<Sieving>> workers;
     for (int t = 0; t < threads; ++t) {
-      workers.push_back(
-          std::make_unique<Sieving>(base, primes, store, 0x9e3779b97f4a7c15ULL + 7919ULL * t,
-                                    context.cancel, t == 0 ? context.progress : nullptr));
+      workers.push_back(std::make_unique<Sieving>(base, store, 0x9e3779b97f4a7c15ULL + 7919ULL * t,
+                                                  context.cancel,
+                                                  t == 0 ? context.progress : nullptr));
     }
     std::vector<std::jthread> running;
     for (int t = 1; t < threads; ++t)

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Montgomery arithmetic modulo an odd number of one machine word: what the
+// sieve's cofactors of two large primes need, without the multi-limb
+// residues the long moduli take.
+#pragma once
+
+#include <cstdint>
+
+namespace factoring {
+
+// Residues are x * 2^64 mod n, for an odd n below 2^63.
+class WordModulus {
+  __extension__ typedef unsigned __int128 Wide;
+
+ public:
+  explicit WordModulus(std::uint64_t n) : n_(n) {
+    std::uint64_t inverse = n;  // Newton's steps double the correct bits
+    for (int step = 0; step < 5; ++step)
+      inverse *= 2 - n * inverse;
+    minusInverse_ = 0 - inverse;
+    const auto r = static_cast<std::uint64_t>((Wide{1} << 64) % n);
+    rSquared_ = static_cast<std::uint64_t>(Wide{r} * r % n);
+  }
+
+  std::uint64_t modulus() const { return n_; }
+  std::uint64_t From(std::uint64_t x) const { return Multiply(x % n_, rSquared_); }
+  std::uint64_t Value(std::uint64_t residue) const { return Reduce(residue); }
+  std::uint64_t Multiply(std::uint64_t a, std::uint64_t b) const { return Reduce(Wide{a} * b); }
+  std::uint64_t Add(std::uint64_t a, std::uint64_t b) const {
+    const std::uint64_t sum = a + b;  // below 2^64, as n is below 2^63
+    return sum >= n_ ? sum - n_ : sum;
+  }
+  std::uint64_t Subtract(std::uint64_t a, std::uint64_t b) const {
+    return a >= b ? a - b : a + n_ - b;
+  }
+
+ private:
+  // t * 2^-64 mod n for t below n * 2^64.
+  std::uint64_t Reduce(Wide t) const {
+    const std::uint64_t m = static_cast<std::uint64_t>(t) * minusInverse_;
+    const auto reduced = static_cast<std::uint64_t>((t + Wide{m} * n_) >> 64);
+    return reduced >= n_ ? reduced - n_ : reduced;
+  }
+
+  std::uint64_t n_;
+  std::uint64_t minusInverse_;
+  std::uint64_t rSquared_;
+};
+
+}  // namespace factoring

@@ -103,10 +103,10 @@ bool StrongLucasProbablePrime(const Mod& mod) {
 // and n - 1 = d * 2^s with d odd.
 bool StrongProbablePrime(const WordModulus& mod, std::uint64_t a, std::uint64_t d, int s) {
   const std::uint64_t n = mod.modulus();
-  const std::uint64_t one = mod.From(1);
-  const std::uint64_t minusOne = mod.From(n - 1);
+  const std::uint64_t one = mod.FromSmall(1);
+  const std::uint64_t minusOne = mod.FromSmall(n - 1);
   std::uint64_t x = one;
-  for (std::uint64_t power = mod.From(a), e = d; e != 0; e >>= 1) {
+  for (std::uint64_t power = mod.FromSmall(a), e = d; e != 0; e >>= 1) {
     if ((e & 1) != 0) x = mod.Multiply(x, power);
     power = mod.Multiply(power, power);
   }

@@ -8,11 +8,14 @@
 
 namespace factoring {
 
-// Residues are x * 2^64 mod n, for an odd n below 2^63.
+// Residues are x * 2^64 mod n, for an odd n below 2^63; the operations are
+// those of modular::Montgomery that rho takes, on one word.
 class WordModulus {
   __extension__ typedef unsigned __int128 Wide;
 
  public:
+  using Residue = std::uint64_t;
+
   explicit WordModulus(std::uint64_t n) : n_(n) {
     std::uint64_t inverse = n;  // Newton's steps double the correct bits
     for (int step = 0; step < 5; ++step)
@@ -23,9 +26,11 @@ class WordModulus {
   }
 
   std::uint64_t modulus() const { return n_; }
-  std::uint64_t From(std::uint64_t x) const { return Multiply(x % n_, rSquared_); }
-  std::uint64_t Value(std::uint64_t residue) const { return Reduce(residue); }
+  std::uint64_t FromSmall(std::uint64_t x) const { return Multiply(x % n_, rSquared_); }
+  std::uint64_t One() const { return FromSmall(1); }
   std::uint64_t Multiply(std::uint64_t a, std::uint64_t b) const { return Reduce(Wide{a} * b); }
+  std::uint64_t Square(std::uint64_t a) const { return Multiply(a, a); }
+  bool IsZero(std::uint64_t a) const { return a == 0; }
   std::uint64_t Add(std::uint64_t a, std::uint64_t b) const {
     const std::uint64_t sum = a + b;  // below 2^64, as n is below 2^63
     return sum >= n_ ? sum - n_ : sum;

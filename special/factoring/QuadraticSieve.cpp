@@ -8,8 +8,8 @@
 // of n. The sieve collects Y whose A * v splits over a base of small primes,
 // or does so but for one or two larger primes; those are combined along the
 // cycles of the graph of their large primes, in which every large prime
-// comes an even number of times. Gaussian elimination over GF(2) finds a
-// set of relations whose product is a square, and the greatest common
+// comes an even number of times. Linear algebra over GF(2) finds sets of
+// relations whose products are squares, and the greatest common
 // divisor of n and X - Z splits n, where X is the product of the Y and Z the
 // square root of the product of the A * v.
 //
@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "Dependencies.h"
 #include "LargePrimeGraph.h"
 #include "Methods.h"
 
@@ -838,104 +839,26 @@ class Sieving {
 // The relations combined into squares, once the sieving has ended.
 class Combining {
  public:
-  Combining(const Base& base, const Store& store, const std::atomic<bool>* cancel)
+  Combining(const Base& base, const Store& store, const std::atomic<bool>* cancel, int threads)
       : base_(base),
         store_(store),
         relations_(store.Relations()),
         factors_(store.Findings().size()),
-        cancel_(cancel) {}
+        cancel_(cancel),
+        threads_(threads) {}
 
-  // Gaussian elimination over GF(2) with the primes as rows and the
-  // relations as columns, after the relations with a prime that no other
-  // relation has are set aside; every column without a pivot gives a set of
-  // relations whose product is a square.
+  // The sets of relations whose products are squares, from the primes
+  // that divide each an odd number of times, each tried until one splits n.
   Outcome Run(Number& factor) {
+    if (!FactorFindings()) return Outcome::Cancelled;
     std::vector<std::vector<int>> odd(relations_.size());
-    for (std::size_t r = 0; r < relations_.size(); ++r) {
+    for (std::size_t r = 0; r < relations_.size(); ++r)
       odd[r] = OddPrimes(relations_[r]);
-      if (Stopped(cancel_)) return Outcome::Cancelled;
-    }
-    const std::vector<int> kept = Filter(odd);
-    const int columns = static_cast<int>(kept.size());
-    const int words = (columns + 63) / 64;
-    // Rows only for the primes that the kept relations have to odd powers.
-    std::vector<int> rowOf(base_.count, -1);
-    int rows = 0;
-    for (const int r : kept) {
-      for (const int i : odd[r])
-        if (rowOf[i] < 0) rowOf[i] = rows++;
-    }
-    std::vector<std::uint64_t> matrix(static_cast<std::size_t>(rows) * words, 0);
-    const auto row = [&](int r) { return matrix.data() + static_cast<std::size_t>(r) * words; };
-    for (int c = 0; c < columns; ++c) {
-      for (const int i : odd[kept[c]])
-        row(rowOf[i])[c / 64] ^= std::uint64_t{1} << (c % 64);
-    }
-    std::vector<int> pivotColumn;
-    int rank = 0;
-    for (int c = 0; c < columns && rank < rows; ++c) {
-      const std::uint64_t bit = std::uint64_t{1} << (c % 64);
-      int pivot = rank;
-      while (pivot < rows && (row(pivot)[c / 64] & bit) == 0)
-        ++pivot;
-      if (pivot == rows) continue;
-      if (pivot != rank) std::swap_ranges(row(pivot), row(pivot) + words, row(rank));
-      const std::uint64_t* source = row(rank);
-      for (int r = 0; r < rows; ++r) {
-        std::uint64_t* target = row(r);
-        if (r == rank || (target[c / 64] & bit) == 0) continue;
-        for (int w = c / 64; w < words; ++w)
-          target[w] ^= source[w];
-      }
-      pivotColumn.push_back(c);
-      ++rank;
-      if (Stopped(cancel_)) return Outcome::Cancelled;
-    }
-    std::vector<bool> pivotal(columns);
-    for (int k = 0; k < rank; ++k)
-      pivotal[pivotColumn[k]] = true;
-    for (int free = 0; free < columns; ++free) {
-      if (pivotal[free]) continue;
-      std::vector<int> chosen = {kept[free]};
-      for (int k = 0; k < rank; ++k) {
-        if ((row(k)[free / 64] >> (free % 64) & 1) != 0) chosen.push_back(kept[pivotColumn[k]]);
-      }
-      if (Split(chosen, factor)) return Outcome::Found;
-      if (Stopped(cancel_)) return Outcome::Cancelled;
-    }
-    return Outcome::Failed;
+    return FindDependencies(std::move(odd), base_.count, cancel_,
+                            [&](const std::vector<int>& chosen) { return Split(chosen, factor); });
   }
 
  private:
-  // The relations left when those with a prime (to an odd power) that no
-  // other left relation has are taken out, again and again: they can be in
-  // no square.
-  std::vector<int> Filter(const std::vector<std::vector<int>>& odd) const {
-    std::vector<int> uses(base_.count, 0);
-    for (const auto& primes : odd) {
-      for (const int i : primes)
-        ++uses[i];
-    }
-    std::vector<bool> out(odd.size());
-    for (bool changed = true; changed;) {
-      changed = false;
-      for (std::size_t r = 0; r < odd.size(); ++r) {
-        if (out[r] ||
-            std::none_of(odd[r].begin(), odd[r].end(), [&](int i) { return uses[i] == 1; })) {
-          continue;
-        }
-        out[r] = true;
-        changed = true;
-        for (const int i : odd[r])
-          --uses[i];
-      }
-    }
-    std::vector<int> kept;
-    for (std::size_t r = 0; r < odd.size(); ++r)
-      if (!out[r]) kept.push_back(static_cast<int>(r));
-    return kept;
-  }
-
   // |Y| = |A x + B| of a finding.
   Number YOf(const Finding& finding) const {
     const AFactors& factors = store_.FactorsOfA(finding.a);
@@ -987,18 +910,34 @@ class Combining {
     assert(wide::Compare(rebuilt, whole) == 0);
   }
 
-  // The prime factors of a finding's A * v, found once: with two large
-  // primes a finding lies on many cycles.
-  const std::vector<int>& FactorsOf(std::int32_t f) {
-    std::vector<int>& factors = factors_[f];
-    if (factors.empty()) Factorize(store_.Findings()[f], [&](int i) { factors.push_back(i); });
-    return factors;
+  // The prime factors of every finding in a relation, found once (with two
+  // large primes a finding lies on many cycles), on all the threads; false
+  // when cancelled.
+  bool FactorFindings() {
+    std::vector<std::int32_t> used;
+    for (const Relation& relation : relations_)
+      used.insert(used.end(), relation.begin(), relation.end());
+    std::sort(used.begin(), used.end());
+    used.erase(std::unique(used.begin(), used.end()), used.end());
+    const auto factorize = [&](std::size_t first) {
+      for (std::size_t k = first; k < used.size() && !Stopped(cancel_); k += threads_) {
+        std::vector<int>& factors = factors_[used[k]];
+        Factorize(store_.Findings()[used[k]], [&](int i) { factors.push_back(i); });
+      }
+    };
+    {
+      std::vector<std::jthread> helpers;
+      for (int t = 1; t < threads_; ++t)
+        helpers.emplace_back(factorize, t);
+      factorize(0);
+    }
+    return !Stopped(cancel_);
   }
 
   template <typename Use>
   void FactorizeRelation(const Relation& relation, Use&& use) {
     for (const std::int32_t f : relation) {
-      for (const int i : FactorsOf(f))
+      for (const int i : factors_[f])
         use(i);
     }
   }
@@ -1061,8 +1000,9 @@ class Combining {
   const Base& base_;
   const Store& store_;
   const std::vector<Relation> relations_;
-  std::vector<std::vector<int>> factors_;  // by finding; empty until needed
+  std::vector<std::vector<int>> factors_;  // by finding, those in a relation
   const std::atomic<bool>* cancel_;
+  int threads_;
 };
 
 }  // namespace
@@ -1075,10 +1015,10 @@ Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor, cons
   // same (at 100 digits 1.15 million, about 100 MB with their graph).
   Store store(base.count + kExcess, std::max<std::size_t>(1 << 16, std::size_t{32} * base.count));
   if (context.progress) context.progress->Start(FactorPhase::Sieving, store.Needed());
+  // Below 30 digits the whole sieve takes a few milliseconds, less than
+  // starting threads saves.
+  const int threads = wide::DecimalLength(n) < 30 ? 1 : std::max(1, context.threads);
   {
-    // Below 30 digits the whole sieve takes a few milliseconds, less than
-    // starting threads saves.
-    const int threads = wide::DecimalLength(n) < 30 ? 1 : std::max(1, context.threads);
     std::vector<std::unique_ptr<Sieving>> workers;
     for (int t = 0; t < threads; ++t) {
       workers.push_back(std::make_unique<Sieving>(base, store, 0x9e3779b97f4a7c15ULL + 7919ULL * t,
@@ -1093,7 +1033,7 @@ Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor, cons
   if (Stopped(context.cancel)) return Outcome::Cancelled;
   if (!store.Full()) return Outcome::Failed;  // out of polynomials
   if (context.progress) context.progress->Start(FactorPhase::Combining, 0);
-  return Combining(base, store, context.cancel).Run(factor);
+  return Combining(base, store, context.cancel, threads).Run(factor);
 }
 
 }  // namespace factoring

@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Structured Gaussian elimination, then dense elimination of what is left.
+// The vectors are the columns of a sparse matrix whose rows are their
+// coordinates. A column with a one in a row that no other column has can be
+// in no dependency and goes; so do the heaviest columns beyond the surplus
+// that the dense step needs; and a row with ones in a few columns is
+// cleared by adding the lightest of those columns to the others and dropping
+// it. Each step keeps the surplus of columns over rows, and each column
+// remembers which input vectors it sums. What is left is a fraction of the
+// size (a sieve's matrix of 10,000 primes goes dense at about a third) and
+// is solved by Gauss-Jordan elimination on bit-packed rows.
+#include "Dependencies.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdint>
+
+namespace factoring {
+namespace {
+
+using Indices = std::vector<int>;
+
+// Surplus columns kept for the dense step; each gives a dependency.
+constexpr int kSurplus = 64;
+// Rows with ones in at most this many columns are cleared before the dense
+// step; beyond it the columns fill in faster than the matrix shrinks.
+constexpr int kMostMerged = 20;
+
+class SparseMatrix {
+ public:
+  SparseMatrix(std::vector<Indices> columns, int rows)
+      : columns_(std::move(columns)),
+        members_(columns_.size()),
+        alive_(columns_.size(), true),
+        weight_(rows, 0),
+        holders_(rows),
+        aliveColumns_(static_cast<int>(columns_.size())) {
+    for (int c = 0; c < aliveColumns_; ++c) {
+      members_[c] = {c};
+      for (const int r : columns_[c]) {
+        ++weight_[r];
+        holders_[r].push_back(c);
+      }
+    }
+    for (int r = 0; r < rows; ++r) {
+      if (weight_[r] > 0) ++usedRows_;
+      if (weight_[r] == 1) lonely_.push_back(r);
+    }
+  }
+
+  // Shrinks the matrix; false when cancelled.
+  bool Reduce(const std::atomic<bool>* cancel) {
+    DropSingletons();
+    DropSurplus();
+    const int rows = static_cast<int>(weight_.size());
+    for (int most = 2; most <= kMostMerged; ++most) {
+      for (bool merged = true; merged;) {
+        merged = false;
+        for (int r = 0; r < rows; ++r) {
+          if (weight_[r] < 2 || weight_[r] > most) continue;
+          Clear(r);
+          DropSingletons();
+          merged = true;
+          if (Stopped(cancel)) return false;
+        }
+      }
+    }
+    DropSurplus();
+    return true;
+  }
+
+  // Gauss-Jordan elimination of what Reduce left: every column without a
+  // pivot, with the pivot columns whose rows have a one in it, sums to zero.
+  Outcome Solve(const std::atomic<bool>* cancel,
+                const std::function<bool(const std::vector<int>&)>& use) const {
+    if (Stopped(cancel)) return Outcome::Cancelled;
+    std::vector<int> rowOf(weight_.size(), -1);
+    int rows = 0;
+    for (std::size_t r = 0; r < weight_.size(); ++r)
+      if (weight_[r] > 0) rowOf[r] = rows++;
+    Indices alive;
+    for (int c = 0; c < static_cast<int>(columns_.size()); ++c)
+      if (alive_[c]) alive.push_back(c);
+    const int columns = static_cast<int>(alive.size());
+    const int words = (columns + 63) / 64;
+    std::vector<std::uint64_t> matrix(static_cast<std::size_t>(rows) * words, 0);
+    const auto row = [&](int r) { return matrix.data() + static_cast<std::size_t>(r) * words; };
+    for (int c = 0; c < columns; ++c) {
+      for (const int r : columns_[alive[c]])
+        row(rowOf[r])[c / 64] |= std::uint64_t{1} << (c % 64);
+    }
+    std::vector<int> pivotColumn;
+    int rank = 0;
+    for (int c = 0; c < columns && rank < rows; ++c) {
+      const std::uint64_t bit = std::uint64_t{1} << (c % 64);
+      int pivot = rank;
+      while (pivot < rows && (row(pivot)[c / 64] & bit) == 0)
+        ++pivot;
+      if (pivot == rows) continue;
+      if (pivot != rank) std::swap_ranges(row(pivot), row(pivot) + words, row(rank));
+      const std::uint64_t* source = row(rank);
+      for (int r = 0; r < rows; ++r) {
+        std::uint64_t* target = row(r);
+        if (r == rank || (target[c / 64] & bit) == 0) continue;
+        for (int w = c / 64; w < words; ++w)
+          target[w] ^= source[w];
+      }
+      pivotColumn.push_back(c);
+      ++rank;
+      if (Stopped(cancel)) return Outcome::Cancelled;
+    }
+    std::vector<bool> pivotal(columns);
+    for (const int c : pivotColumn)
+      pivotal[c] = true;
+    std::vector<bool> odd(columns_.size());
+    const auto flip = [&](int c) {
+      for (const int m : members_[alive[c]])
+        odd[m] = !odd[m];
+    };
+    for (int free = 0; free < columns; ++free) {
+      if (pivotal[free]) continue;
+      flip(free);
+      for (int k = 0; k < rank; ++k)
+        if ((row(k)[free / 64] >> (free % 64) & 1) != 0) flip(pivotColumn[k]);
+      Indices chosen;
+      for (int m = 0; m < static_cast<int>(odd.size()); ++m) {
+        if (odd[m]) chosen.push_back(m);
+        odd[m] = false;
+      }
+      assert(!chosen.empty());  // the columns' member sets stay independent
+      if (use(chosen)) return Outcome::Found;
+      if (Stopped(cancel)) return Outcome::Cancelled;
+    }
+    return Outcome::Failed;
+  }
+
+ private:
+  void Remove(int c) {
+    alive_[c] = false;
+    --aliveColumns_;
+    for (const int r : columns_[c]) {
+      if (--weight_[r] == 1) lonely_.push_back(r);
+      if (weight_[r] == 0) --usedRows_;
+    }
+    Indices().swap(columns_[c]);
+    Indices().swap(members_[c]);
+  }
+
+  // The alive columns with a one in row r: holders_ may also list columns
+  // that lost it or died since, and list one twice.
+  const Indices& Holders(int r) {
+    Indices& holders = holders_[r];
+    std::erase_if(holders, [&](int c) {
+      return !alive_[c] || !std::binary_search(columns_[c].begin(), columns_[c].end(), r);
+    });
+    std::sort(holders.begin(), holders.end());
+    holders.erase(std::unique(holders.begin(), holders.end()), holders.end());
+    assert(static_cast<int>(holders.size()) == weight_[r]);
+    return holders;
+  }
+
+  void DropSingletons() {
+    while (!lonely_.empty()) {
+      const int r = lonely_.back();
+      lonely_.pop_back();
+      if (weight_[r] == 1) Remove(Holders(r).front());
+    }
+  }
+
+  // The heaviest columns beyond the surplus; they make the most fill-in.
+  void DropSurplus() {
+    while (aliveColumns_ - usedRows_ > kSurplus) {
+      Indices alive;
+      for (int c = 0; c < static_cast<int>(columns_.size()); ++c)
+        if (alive_[c]) alive.push_back(c);
+      const int excess = aliveColumns_ - usedRows_ - kSurplus;
+      std::partial_sort(alive.begin(), alive.begin() + excess, alive.end(),
+                        [&](int a, int b) { return columns_[a].size() > columns_[b].size(); });
+      for (int k = 0; k < excess; ++k)
+        Remove(alive[k]);
+      DropSingletons();
+    }
+  }
+
+  // Adds the lightest column with a one in row r to the others that have
+  // one there, and drops it: the row is then empty.
+  void Clear(int r) {
+    const Indices holders = Holders(r);
+    const int pivot = *std::min_element(holders.begin(), holders.end(), [&](int a, int b) {
+      return columns_[a].size() < columns_[b].size();
+    });
+    for (const int c : holders)
+      if (c != pivot) Add(pivot, c);
+    Remove(pivot);
+  }
+
+  // Column `to` += column `from`, both alive.
+  void Add(int from, int to) {
+    const Indices& a = columns_[to];
+    const Indices& b = columns_[from];
+    Indices sum;
+    sum.reserve(a.size() + b.size());
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() || j < b.size()) {
+      if (j == b.size() || (i < a.size() && a[i] < b[j])) {
+        sum.push_back(a[i++]);
+      } else if (i == a.size() || b[j] < a[i]) {
+        const int r = b[j++];
+        sum.push_back(r);
+        ++weight_[r];
+        holders_[r].push_back(to);
+      } else {
+        // `from` keeps its one here, so the row's weight stays above 0.
+        if (--weight_[a[i]] == 1) lonely_.push_back(a[i]);
+        ++i;
+        ++j;
+      }
+    }
+    columns_[to] = std::move(sum);
+    Indices members;
+    std::set_symmetric_difference(members_[to].begin(), members_[to].end(), members_[from].begin(),
+                                  members_[from].end(), std::back_inserter(members));
+    members_[to] = std::move(members);
+  }
+
+  std::vector<Indices> columns_;  // the rows in which each column has a one
+  std::vector<Indices> members_;  // the input vectors each column sums
+  std::vector<bool> alive_;
+  std::vector<int> weight_;       // by row: how many alive columns have a one there
+  std::vector<Indices> holders_;  // by row: a superset of those columns
+  std::vector<int> lonely_;       // rows that may be in one column only
+  int aliveColumns_ = 0;
+  int usedRows_ = 0;
+};
+
+}  // namespace
+
+Outcome FindDependencies(std::vector<std::vector<int>> vectors, int dimension,
+                         const std::atomic<bool>* cancel,
+                         const std::function<bool(const std::vector<int>&)>& use) {
+  SparseMatrix matrix(std::move(vectors), dimension);
+  if (!matrix.Reduce(cancel)) return Outcome::Cancelled;
+  return matrix.Solve(cancel, use);
+}
+
+}  // namespace factoring

@@ -48,7 +48,7 @@ constexpr int kPadding = 16;
 // Sieving goes block by block. A block of twice the first-level cache is
 // sieved faster than one that fits it: the loop over the primes, whose exits
 // the processor cannot predict, is paid once a block, and then once for a
-// whole polynomial up to 75 digits (62 digits: 5.4 s against 6.0 s).
+// whole polynomial up to 84 digits (62 digits: 5.4 s against 6.0 s).
 constexpr int kBlock = 65536;
 // The part of a block that the short primes sieve at a time, and the
 // length from which a prime counts as long: the short ones make most of the
@@ -66,25 +66,30 @@ constexpr int kSpare = 64;
 // 12,000 primes in 84 s. Once the longest primes sieved without a branch,
 // 10,000 to 18,000 primes sieved alike at 80 digits (49 to 52 s, two blocks
 // 62 s), where the larger bases cost more to combine; at 90 digits 30,000
-// primes took 1,103 s in all, 20,000 primes 1,163 s. Between and beyond
-// those sizes they are estimates.
+// primes took 1,103 s in all, 20,000 primes 1,163 s. Once the primes longer
+// than a block sieved the whole interval at once, four blocks a polynomial
+// found 29 % more relations in 90 s at 90 digits than one (two 27 %, eight
+// 5 %; at 75 and 80 digits two and four blocks gained nothing), and 40,000
+// primes took 616 s in all. Between and beyond those sizes they are
+// estimates.
 struct Parameters {
   int digits;
   int primes;
   int half;
 };
 constexpr Parameters kParameters[] = {
-    {20, 60, 2048},     {24, 70, 4096},     {28, 100, 4096},    {32, 180, 8192},
-    {36, 260, 8192},    {40, 350, 8192},    {44, 550, 16384},   {48, 1100, 16384},
-    {52, 1400, 16384},  {56, 1600, 16384},  {60, 1800, 16384},  {62, 3200, 32768},
-    {64, 3800, 32768},  {66, 4600, 32768},  {68, 5200, 32768},  {70, 6000, 32768},
-    {72, 7500, 32768},  {75, 10000, 32768}, {78, 10000, 32768}, {81, 12000, 32768},
-    {85, 18000, 32768}, {90, 30000, 32768}, {95, 36000, 32768}, {100, 45000, 32768}};
+    {20, 60, 2048},     {24, 70, 4096},      {28, 100, 4096},     {32, 180, 8192},
+    {36, 260, 8192},    {40, 350, 8192},     {44, 550, 16384},    {48, 1100, 16384},
+    {52, 1400, 16384},  {56, 1600, 16384},   {60, 1800, 16384},   {62, 3200, 32768},
+    {64, 3800, 32768},  {66, 4600, 32768},   {68, 5200, 32768},   {70, 6000, 32768},
+    {72, 7500, 32768},  {75, 10000, 32768},  {78, 10000, 32768},  {81, 12000, 32768},
+    {85, 18000, 65536}, {90, 40000, 131072}, {95, 50000, 131072}, {100, 60000, 131072}};
 // The scan for candidates takes 32 positions at a time, and every block's
-// length is a multiple of that.
+// length is a multiple of that; A's primes are kept as 16-bit indices.
 static_assert(kBlock % 32 == 0 &&
-              std::all_of(std::begin(kParameters), std::end(kParameters),
-                          [](const Parameters& p) { return p.half % 16 == 0; }));
+              std::all_of(std::begin(kParameters), std::end(kParameters), [](const Parameters& p) {
+                return p.half % 16 == 0 && p.primes <= 65536;
+              }));
 
 struct Signed {
   Number magnitude;
@@ -204,7 +209,7 @@ struct Base {
   int count = 0;
   int firstSieved = 2;
   int firstLong = 0;  // the first prime of at least kLong
-  int firstHuge = 0;  // the first prime longer than the interval
+  int firstHuge = 0;  // the first prime longer than a block or the interval
   std::vector<std::uint32_t> prime;
   std::vector<std::uint32_t> root;  // sqrt(kN) mod p; 0 where p divides k
   std::vector<std::uint8_t> logarithm;
@@ -290,7 +295,8 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesF
   const double unit = std::max(1.0, bits / 110);
   base.threshold = std::clamp(static_cast<int>(bits / unit), 1, 127);
   base.firstHuge = base.firstSieved;
-  while (base.firstHuge < base.count && base.prime[base.firstHuge] < 2U * base.half)
+  const auto blockOrInterval = static_cast<std::uint32_t>(std::min(2 * base.half, kBlock));
+  while (base.firstHuge < base.count && base.prime[base.firstHuge] < blockOrInterval)
     ++base.firstHuge;
   base.firstLong = base.firstSieved;
   while (base.firstLong < base.firstHuge && base.prime[base.firstLong] < kLong)
@@ -501,7 +507,7 @@ class Sieving {
         second_(base.count + kPadding),
         next_(base.count),
         delta_(std::size_t{kMostAFactors} * base.count),
-        sieve_(std::min(2 * base.half, kBlock) + kSpare + 1),  // spare bytes for SieveHuge
+        sieve_(2 * base.half + kSpare + 1),  // spare bytes for SieveHuge
         hits_(base.count / 16 + 1),
         markRoots_(ChooseMarkRoots()) {}
 
@@ -689,7 +695,9 @@ class Sieving {
   // positions of its roots that fall in the block. A prime carries its next
   // positions from block to block, relative to the block's start, so no
   // block needs a division. The short primes, which make most of the hits,
-  // go over the block a part that fits the first-level cache at a time.
+  // go over the block a part that fits the first-level cache at a time. The
+  // primes longer than a block, which hit it seldom, go over the whole
+  // interval once.
   void SievePolynomial() {
     const int length = 2 * base_.half;
     for (int i = base_.firstSieved; i < base_.firstHuge; ++i) {
@@ -697,18 +705,19 @@ class Sieving {
       next_[i] = {static_cast<std::int32_t>(low), static_cast<std::int32_t>(high)};
     }
     // A local pointer: stores through it cannot move the array.
-    std::uint8_t* const block = sieve_.data();
+    std::uint8_t* const interval = sieve_.data();
+    // Starting every position at 128 - threshold puts the candidates
+    // exactly where the top bit of a byte is set.
+    std::fill_n(interval, length, static_cast<std::uint8_t>(128 - base_.threshold));
     for (int start = 0; start < length; start += kBlock) {
+      std::uint8_t* const block = interval + start;
       const int size = std::min(length - start, kBlock);
-      // Starting every position at 128 - threshold puts the candidates
-      // exactly where the top bit of a byte is set.
-      std::fill_n(block, size, static_cast<std::uint8_t>(128 - base_.threshold));
       for (int part = 0; part < size; part += kPart)
         SievePrimes(block + part, std::min(kPart, size - part), base_.firstSieved, base_.firstLong);
       SievePrimes(block, size, base_.firstLong, base_.firstHuge);
-      SieveHuge(block, start, size);
-      Scan(start, size);
     }
+    SieveHuge(interval, length);
+    Scan(length);
   }
 
   // Adds the logarithms of the primes from..to-1 of the base to the `size`
@@ -740,35 +749,51 @@ class Sieving {
     }
   }
 
-  // The primes longer than the interval hit it at most once a root, so
-  // their roots are the positions. Those outside the block go to the spare
-  // bytes after it, without a branch: the processor could not predict it
-  // (75 digits on two threads: 26.8 s against 35.1 s). Spread over many
-  // spare bytes, the misses do not wait for each other's stores (75 digits:
-  // 22.7 and 22.4 s against 23.7 and 24.1 s with one).
-  void SieveHuge(std::uint8_t* const at, int start, int size) {
+  // A prime p longer than a block hits the interval at most
+  // ceil(length / p) times a root, from the root on. Each prime takes that
+  // many steps, those that fall past the interval going to the spare bytes
+  // after it, without a branch: the processor could not predict it (75
+  // digits on two threads: 26.8 s against 35.1 s). Spread over many spare
+  // bytes, the misses do not wait for each other's stores (75 digits: 22.7
+  // and 22.4 s against 23.7 and 24.1 s with one).
+  void SieveHuge(std::uint8_t* const at, int length) {
+    const std::uint32_t* const prime = base_.prime.data();
     const std::uint32_t* const first = first_.data();
     const std::uint32_t* const second = second_.data();
     const std::uint8_t* const logarithm = base_.logarithm.data();
-    const auto offset = static_cast<std::uint32_t>(start);
+    const auto size = static_cast<std::uint32_t>(length);
     const int count = base_.count;
-    for (int i = base_.firstHuge; i < count; ++i) {
-      const auto spare = static_cast<std::uint32_t>(size + (2 * i) % kSpare);
-      at[std::min(first[i] - offset, spare)] += logarithm[i];
-      at[std::min(second[i] - offset, spare + 1)] += logarithm[i];
+    for (int i = base_.firstHuge; i < count;) {
+      // The primes up to `end` take `steps` steps a root.
+      const std::uint32_t steps = (size + prime[i] - 1) / prime[i];
+      const int end = steps == 1
+                          ? count
+                          : static_cast<int>(std::lower_bound(prime + i, prime + count,
+                                                              (size + steps - 2) / (steps - 1)) -
+                                             prime);
+      for (; i < end; ++i) {
+        const std::uint32_t spare = size + (2U * static_cast<std::uint32_t>(i)) % kSpare;
+        const std::uint32_t p = prime[i];
+        std::uint32_t low = first[i];
+        std::uint32_t high = second[i];
+        for (std::uint32_t step = 0; step < steps; ++step, low += p, high += p) {
+          at[std::min(low, spare)] += logarithm[i];
+          at[std::min(high, spare + 1)] += logarithm[i];
+        }
+      }
     }
   }
 
   // Candidates are rare: 32 positions are passed over at a time while none
   // has its top bit set.
-  void Scan(int start, int size) {
+  void Scan(int size) {
     const std::uint8_t* const block = sieve_.data();
     for (int j = 0; j < size; j += 32) {
       std::uint64_t words[4];
       std::memcpy(words, block + j, sizeof words);
       if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ULL) == 0) continue;
       for (int b = j; b < j + 32; ++b) {
-        if ((block[b] & 0x80) != 0) Check(start + b);
+        if ((block[b] & 0x80) != 0) Check(b);
       }
     }
   }
@@ -1015,7 +1040,8 @@ Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor, cons
   Base base;
   if (!BuildBase(n, primes, twoLargePrimesFrom, base, factor)) return Outcome::Found;
   // Partial findings: enough for the cycles, a bound on the memory all the
-  // same (at 100 digits 1.15 million, about 100 MB with their graph).
+  // same (at 100 digits 1.9 million; a 90-digit search, with 1.28 million
+  // and its matrix, peaked at 187 MB).
   Store store(base.count + kExcess, std::max<std::size_t>(1 << 16, std::size_t{32} * base.count));
   if (context.progress) context.progress->Start(FactorPhase::Sieving, store.Needed());
   // Below 30 digits the whole sieve takes a few milliseconds, less than

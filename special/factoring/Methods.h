@@ -75,9 +75,12 @@ inline constexpr int SieveTwoLargePrimesFrom = 68;
 // the rare case in which the relations give no split (or the sieve runs out
 // of polynomials); the caller then goes on by another method. Its working
 // storage is taken from the heap when it starts and given back when it ends.
-// Relations have two large primes from `twoLargePrimesFrom` digits (tests
-// lower it, to see them on short numbers).
+// Relations have two large primes from `twoLargePrimesFrom` digits, and
+// the sieve interval's half length (a multiple of 16) is `halfInterval`, or
+// set by the number's size when 0 (tests change both, to see on short
+// numbers what long ones do).
 Outcome Sieve(const wide::Number& n, const PrimeSequence& primes, wide::Number& factor,
-              const Context& context, int twoLargePrimesFrom = SieveTwoLargePrimesFrom);
+              const Context& context, int twoLargePrimesFrom = SieveTwoLargePrimesFrom,
+              int halfInterval = 0);
 
 }  // namespace factoring

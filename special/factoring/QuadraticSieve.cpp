@@ -231,14 +231,15 @@ double Bits(const Number& x) {
 // The factor base: -1, 2, then the odd primes p with kN a square mod p (or
 // dividing k). False when a prime of the base divides n: that prime is the
 // factor.
-bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesFrom, Base& base,
-               Number& factor) {
+bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesFrom,
+               int halfInterval, Base& base, Number& factor) {
   const int digits = wide::DecimalLength(n);
   const Parameters* chosen = &kParameters[0];
   for (const Parameters& p : kParameters)
     if (p.digits <= digits) chosen = &p;
   base.n = n;
-  base.half = chosen->half;
+  base.half = halfInterval > 0 ? halfInterval : chosen->half;
+  assert(base.half % 16 == 0);
   base.k = ChooseMultiplier(n, primes);
   base.kn = wide::MultiplySmall(n, base.k);
   base.prime.assign(chosen->primes, 0);
@@ -717,7 +718,25 @@ class Sieving {
       SievePrimes(block, size, base_.firstLong, base_.firstHuge);
     }
     SieveHuge(interval, length);
+    assert(SieveHolds(length));
     Scan(length);
+  }
+
+  // The sieve as plainly as it can be written, as the oracle of the blocks,
+  // the parts and the spare bytes above; debug builds check every
+  // polynomial with it.
+  bool SieveHolds(int length) const {
+    std::vector<std::uint8_t> expected(length, static_cast<std::uint8_t>(128 - base_.threshold));
+    for (int i = base_.firstSieved; i < base_.count; ++i) {
+      if (isAFactor_[i]) continue;
+      const std::uint32_t p = base_.prime[i];
+      for (std::uint32_t at = first_[i]; at < static_cast<std::uint32_t>(length); at += p)
+        expected[at] += base_.logarithm[i];
+      if (second_[i] == first_[i]) continue;  // p divides k: one root
+      for (std::uint32_t at = second_[i]; at < static_cast<std::uint32_t>(length); at += p)
+        expected[at] += base_.logarithm[i];
+    }
+    return std::equal(expected.begin(), expected.end(), sieve_.begin());
   }
 
   // Adds the logarithms of the primes from..to-1 of the base to the `size`
@@ -1036,9 +1055,9 @@ class Combining {
 }  // namespace
 
 Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor, const Context& context,
-              int twoLargePrimesFrom) {
+              int twoLargePrimesFrom, int halfInterval) {
   Base base;
-  if (!BuildBase(n, primes, twoLargePrimesFrom, base, factor)) return Outcome::Found;
+  if (!BuildBase(n, primes, twoLargePrimesFrom, halfInterval, base, factor)) return Outcome::Found;
   // Partial findings: enough for the cycles, a bound on the memory all the
   // same (at 100 digits 1.9 million; a 90-digit search, with 1.28 million
   // and its matrix, peaked at 187 MB).

@@ -26,11 +26,12 @@ const PrimeSequence& Primes() {
 
 // Runs the sieve on n and checks that a reported factor is a proper divisor.
 void ExpectSplit(const std::string& n, int threads = 1,
-                 int twoLargePrimesFrom = factoring::SieveTwoLargePrimesFrom) {
+                 int twoLargePrimesFrom = factoring::SieveTwoLargePrimesFrom,
+                 int halfInterval = 0) {
   SCOPED_TRACE(n);
   wide::Number factor;
   ASSERT_EQ(factoring::Sieve(wide::FromRecord(Record(n)), Primes(), factor, {nullptr, threads},
-                             twoLargePrimesFrom),
+                             twoLargePrimesFrom, halfInterval),
             factoring::Outcome::Found);
   const Gmp f(Text(wide::ToRecord(factor)));
   const Gmp whole(n);
@@ -201,6 +202,15 @@ TEST(QuadraticSieve, SplitsNumbersPastSixtyDigits) {
     }
     ExpectSplit(n, 2);
   }
+}
+
+// Polynomials of four blocks, as from 90 digits: the primes past a block hit
+// the interval up to four times a root, and debug builds check every
+// polynomial's sieve against a plain one.
+TEST(QuadraticSieve, SplitsNumbersPastSixtyDigitsInSeveralBlocks) {
+  RandomDigits random(64);
+  ExpectSplit(ProductOf({RandomPrime(random, 32), RandomPrime(random, 32)}), 2,
+              factoring::SieveTwoLargePrimesFrom, 131072);
 }
 
 // A cancel is answered in each phase: while sieving and while combining.

@@ -42,6 +42,9 @@ using wide::Number;
 // each square splits n with a chance of one half at least.
 constexpr int kExcess = 48;
 constexpr int kMostAFactors = 16;
+// The limbs of the values and polynomial coefficients whose remainders the
+// base's powers give (a value of a 100-digit number has 7).
+constexpr int kPowers = 8;
 // The base's arrays go on for a group of 16 primes beyond its end, so that
 // the candidates' test takes whole groups.
 constexpr int kPadding = 16;
@@ -217,8 +220,22 @@ struct Base {
   // p divides x < 2^32 exactly when x * inverse mod 2^32 <= limit.
   std::vector<std::uint32_t> inverse;
   std::vector<std::uint32_t> limit;
+  // For each prime p, Number::Base^l mod p for the limbs l < kPowers.
+  std::vector<std::uint32_t> powers;
 
   std::uint32_t Largest() const { return prime[count - 1]; }
+
+  // a mod the i-th prime: with the limbs' powers a few multiplications and
+  // one division, instead of one division a limb, which is what setting up
+  // an A and factoring the findings spend most of their time on.
+  std::uint32_t Residue(const Number& a, int i) const {
+    if (a.size > kPowers) return Remainder(a, prime[i]);
+    const std::uint32_t* const power = &powers[static_cast<std::size_t>(i) * kPowers];
+    std::uint64_t sum = 0;  // below kPowers * 2^30 * 2^24
+    for (int l = 0; l < a.size; ++l)
+      sum += std::uint64_t{a.limbs[l]} * power[l];
+    return static_cast<std::uint32_t>(sum % prime[i]);
+  }
 };
 
 double Bits(const Number& x) {
@@ -307,9 +324,15 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesF
   base.prime.resize(base.count + kPadding, 1);
   base.inverse.assign(base.count + kPadding, 1);
   base.limit.assign(base.count + kPadding, 0);
+  base.powers.assign(static_cast<std::size_t>(base.count) * kPowers, 0);
   for (int i = 1; i < base.count; ++i) {
     base.logarithm[i] = static_cast<std::uint8_t>(std::lround(exact[i] / unit));
     const std::uint32_t p = base.prime[i];
+    assert(p < (1U << 24));
+    std::uint32_t* const power = &base.powers[static_cast<std::size_t>(i) * kPowers];
+    power[0] = 1 % p;
+    for (int l = 1; l < kPowers; ++l)
+      power[l] = static_cast<std::uint32_t>(std::uint64_t{power[l - 1]} * (Number::Base % p) % p);
     if (p % 2 == 0) continue;
     std::uint32_t inverse = p;  // Newton's steps double the correct bits
     for (int step = 0; step < 4; ++step)
@@ -626,11 +649,11 @@ class Sieving {
     for (int i = base_.firstSieved; i < count; ++i) {
       if (isAFactor_[i]) continue;
       const std::uint32_t p = base_.prime[i];
-      const std::uint64_t inverse = modular::InverseModulo(Remainder(a_, p), p);
+      const std::uint64_t inverse = modular::InverseModulo(base_.Residue(a_, i), p);
       for (int l = 0; l < aFactors_; ++l)
         delta_[static_cast<std::size_t>(l) * count + i] =
-            static_cast<std::uint32_t>(2 * Remainder(bl_[l], p) * inverse % p);
-      const std::uint64_t b = Remainder(b_.magnitude, p);
+            static_cast<std::uint32_t>(2 * base_.Residue(bl_[l], i) * inverse % p);
+      const std::uint64_t b = base_.Residue(b_.magnitude, i);
       const std::uint64_t shift = base_.half % p;
       first_[i] = static_cast<std::uint32_t>((inverse * (base_.root[i] + p - b) + shift) % p);
       second_[i] = static_cast<std::uint32_t>((inverse * (2 * p - base_.root[i] - b) + shift) % p);
@@ -950,6 +973,7 @@ class Combining {
     for (int l = 0; l < kMostAFactors && factors[l] != 0; ++l)
       handOver(factors[l]);
     for (int i = 1; i < base_.count && !IsOne(v); ++i) {
+      if (base_.Residue(v, i) != 0) continue;
       for (int times = DivideOut(v, base_.prime[i]); times > 0; --times)
         handOver(i);
     }

@@ -73,7 +73,12 @@ constexpr int kSpare = 64;
 // than a block sieved the whole interval at once, four blocks a polynomial
 // found 29 % more relations in 90 s at 90 digits than one (two 27 %, eight
 // 5 %; at 75 and 80 digits two and four blocks gained nothing), and 40,000
-// primes took 616 s in all. Between and beyond those sizes they are
+// primes took 616 s in all. With the structured elimination, larger bases
+// came out faster at 62 to 70 digits (the sieve and its combining on two
+// threads, medians of three to seven alternating runs: 62 digits 3,200,
+// 4,000 and 4,600 primes 1.75, 1.53 and 1.45 s; 66 digits 4,600, 5,600 and
+// 6,400 primes 3.31, 3.15 and 2.99 s; 70 digits 6,000, 7,500 and 9,000
+// primes 7.32, 6.74 and 6.96 s). Between and beyond those sizes they are
 // estimates.
 struct Parameters {
   int digits;
@@ -83,9 +88,9 @@ struct Parameters {
 constexpr Parameters kParameters[] = {
     {20, 60, 2048},     {24, 70, 4096},      {28, 100, 4096},     {32, 180, 8192},
     {36, 260, 8192},    {40, 350, 8192},     {44, 550, 16384},    {48, 1100, 16384},
-    {52, 1400, 16384},  {56, 1600, 16384},   {60, 1800, 16384},   {62, 3200, 32768},
-    {64, 3800, 32768},  {66, 4600, 32768},   {68, 5200, 32768},   {70, 6000, 32768},
-    {72, 7500, 32768},  {75, 10000, 32768},  {78, 10000, 32768},  {81, 12000, 32768},
+    {52, 1400, 16384},  {56, 1600, 16384},   {60, 1800, 16384},   {62, 4000, 32768},
+    {64, 5200, 32768},  {66, 6400, 32768},   {68, 7000, 32768},   {70, 7500, 32768},
+    {72, 8500, 32768},  {75, 10000, 32768},  {78, 10000, 32768},  {81, 12000, 32768},
     {85, 18000, 65536}, {90, 40000, 131072}, {95, 50000, 131072}, {100, 60000, 131072}};
 // The scan for candidates takes 32 positions at a time, and every block's
 // length is a multiple of that; A's primes are kept as 16-bit indices.
@@ -927,8 +932,10 @@ class Combining {
   Outcome Run(Number& factor) {
     if (!FactorFindings()) return Outcome::Cancelled;
     std::vector<std::vector<int>> odd(relations_.size());
-    for (std::size_t r = 0; r < relations_.size(); ++r)
+    for (std::size_t r = 0; r < relations_.size(); ++r) {
       odd[r] = OddPrimes(relations_[r]);
+      if (Stopped(cancel_)) return Outcome::Cancelled;
+    }
     return FindDependencies(std::move(odd), base_.count, cancel_,
                             [&](const std::vector<int>& chosen) { return Split(chosen, factor); });
   }

@@ -79,9 +79,7 @@ class SparseMatrix {
     int rows = 0;
     for (std::size_t r = 0; r < weight_.size(); ++r)
       if (weight_[r] > 0) rowOf[r] = rows++;
-    Indices alive;
-    for (int c = 0; c < static_cast<int>(columns_.size()); ++c)
-      if (alive_[c]) alive.push_back(c);
+    const Indices alive = AliveColumns();
     const int columns = static_cast<int>(alive.size());
     const int words = (columns + 63) / 64;
     std::vector<std::uint64_t> matrix(static_cast<std::size_t>(rows) * words, 0);
@@ -136,6 +134,13 @@ class SparseMatrix {
   }
 
  private:
+  Indices AliveColumns() const {
+    Indices alive;
+    for (int c = 0; c < static_cast<int>(columns_.size()); ++c)
+      if (alive_[c]) alive.push_back(c);
+    return alive;
+  }
+
   void Remove(int c) {
     alive_[c] = false;
     --aliveColumns_;
@@ -171,9 +176,7 @@ class SparseMatrix {
   // The heaviest columns beyond the surplus; they make the most fill-in.
   void DropSurplus() {
     while (aliveColumns_ - usedRows_ > kSurplus) {
-      Indices alive;
-      for (int c = 0; c < static_cast<int>(columns_.size()); ++c)
-        if (alive_[c]) alive.push_back(c);
+      Indices alive = AliveColumns();
       const int excess = aliveColumns_ - usedRows_ - kSurplus;
       std::partial_sort(alive.begin(), alive.begin() + excess, alive.end(),
                         [&](int a, int b) { return columns_[a].size() > columns_[b].size(); });

@@ -301,8 +301,8 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesF
   // more than sieving, two). Long numbers count in units a little larger
   // than a bit, so that the sum stays within a byte. From 85 digits the
   // large primes go up to twice as far: at 90 digits the whole sieve took
-  // 1,209 s on one thread against 1,271 s, both run at once (at 75 digits
-  // no difference beyond the noise).
+  // 1,209 and 1,151 s on one thread against 1,271 and 1,216 s, each pair
+  // run at once (at 75 digits no difference beyond the noise).
   base.largeBound = base.Largest() * (digits >= 85 ? 128U : 64U);
   // Two large primes: their product up to the bound to the power 1.8, as the
   // literature has it. They start between 66 digits, where they gain nothing

@@ -60,7 +60,8 @@ constexpr int kPart = 32768;
 constexpr std::uint32_t kLong = 8192;
 constexpr int kSpare = 64;
 
-// Factor base size and half the sieve interval, by the number's digits,
+// Factor base size, half the sieve interval and the large primes' bound
+// as a multiple of the base's largest prime, by the number's digits,
 // from sweeps at 62 to 75 digits (at 75 digits one block a polynomial and
 // 10,000 to 14,000 primes took 53 s on two threads, two blocks and 8,500
 // primes 64 s; with two large primes, 8,000 to 12,000 primes sieved alike);
@@ -78,25 +79,33 @@ constexpr int kSpare = 64;
 // threads, medians of three to seven alternating runs: 62 digits 3,200,
 // 4,000 and 4,600 primes 1.75, 1.53 and 1.45 s; 66 digits 4,600, 5,600 and
 // 6,400 primes 3.31, 3.15 and 2.99 s; 70 digits 6,000, 7,500 and 9,000
-// primes 7.32, 6.74 and 6.96 s). Between and beyond those sizes they are
-// estimates.
+// primes 7.32, 6.74 and 6.96 s). Large primes up to 128 times the largest
+// rather than 64 made the whole sieve at 90 digits faster: 1,209 and
+// 1,151 s on one thread against 1,271 and 1,216 s, each pair run at once
+// (at 75 digits no difference beyond the noise). Between and beyond those
+// sizes they are estimates.
 struct Parameters {
   int digits;
   int primes;
   int half;
+  std::uint32_t largeTimes;
 };
 constexpr Parameters kParameters[] = {
-    {20, 60, 2048},     {24, 70, 4096},      {28, 100, 4096},     {32, 180, 8192},
-    {36, 260, 8192},    {40, 350, 8192},     {44, 550, 16384},    {48, 1100, 16384},
-    {52, 1400, 16384},  {56, 1600, 16384},   {60, 1800, 16384},   {62, 4000, 32768},
-    {64, 5200, 32768},  {66, 6400, 32768},   {68, 7000, 32768},   {70, 7500, 32768},
-    {72, 8500, 32768},  {75, 10000, 32768},  {78, 10000, 32768},  {81, 12000, 32768},
-    {85, 18000, 65536}, {90, 40000, 131072}, {95, 50000, 131072}, {100, 60000, 131072}};
+    {20, 60, 2048, 64},       {24, 70, 4096, 64},       {28, 100, 4096, 64},
+    {32, 180, 8192, 64},      {36, 260, 8192, 64},      {40, 350, 8192, 64},
+    {44, 550, 16384, 64},     {48, 1100, 16384, 64},    {52, 1400, 16384, 64},
+    {56, 1600, 16384, 64},    {60, 1800, 16384, 64},    {62, 4000, 32768, 64},
+    {64, 5200, 32768, 64},    {66, 6400, 32768, 64},    {68, 7000, 32768, 64},
+    {70, 7500, 32768, 64},    {72, 8500, 32768, 64},    {75, 10000, 32768, 64},
+    {78, 10000, 32768, 64},   {81, 12000, 32768, 64},   {85, 18000, 65536, 128},
+    {90, 40000, 131072, 128}, {95, 50000, 131072, 128}, {100, 60000, 131072, 128}};
 // The scan for candidates takes 32 positions at a time, and every block's
-// length is a multiple of that; A's primes are kept as 16-bit indices.
+// length is a multiple of that; A's primes are kept as 16-bit indices; the
+// large primes' bound stays within 32 bits (the base's primes are below
+// 2^24).
 static_assert(kBlock % 32 == 0 &&
               std::all_of(std::begin(kParameters), std::end(kParameters), [](const Parameters& p) {
-                return p.half % 16 == 0 && p.primes <= 65536;
+                return p.half % 16 == 0 && p.primes <= 65536 && p.largeTimes <= 255;
               }));
 
 struct Signed {
@@ -299,11 +308,8 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesF
   // primes divide some far more than on average (ten bits came out best in
   // sweeps from 45 to 66 digits; below 40 digits, where candidates cost
   // more than sieving, two). Long numbers count in units a little larger
-  // than a bit, so that the sum stays within a byte. From 85 digits the
-  // large primes go up to twice as far: at 90 digits the whole sieve took
-  // 1,209 and 1,151 s on one thread against 1,271 and 1,216 s, each pair
-  // run at once (at 75 digits no difference beyond the noise).
-  base.largeBound = base.Largest() * (digits >= 85 ? 128U : 64U);
+  // than a bit, so that the sum stays within a byte.
+  base.largeBound = base.Largest() * chosen->largeTimes;
   // Two large primes: their product up to the bound to the power 1.8, as the
   // literature has it. They start between 66 digits, where they gain nothing
   // measurable and take more memory, and 70, where they gain (two threads,

@@ -87,6 +87,30 @@ TEST(Dependencies, SieveLikeMatricesGiveTheSurplusOrSixtyFour) {
   }
 }
 
+// Dense vectors leave the structured step nothing to do; every fifth is the
+// sum of two before it, so free columns fall inside the dense step's
+// groups of columns.
+TEST(Dependencies, DenseMatricesWithDependentVectors) {
+  std::mt19937 random(3);
+  constexpr int kDimension = 300;
+  Vectors vectors;
+  for (int v = 0; v < 330; ++v) {
+    std::vector<int> ones;
+    if (v % 5 == 4) {
+      std::set_symmetric_difference(vectors[v - 1].begin(), vectors[v - 1].end(),
+                                    vectors[v - 3].begin(), vectors[v - 3].end(),
+                                    std::back_inserter(ones));
+    } else {
+      for (int i = 0; i < kDimension; ++i)
+        if ((random() & 1) != 0) ones.push_back(i);
+    }
+    vectors.push_back(ones);
+  }
+  const Vectors found = AllDependencies(vectors, kDimension);
+  EXPECT_EQ(found.size(), 66U);
+  EXPECT_EQ(Rank(found, static_cast<int>(vectors.size())), 66);
+}
+
 TEST(Dependencies, SmallCases) {
   const struct {
     Vectors vectors;

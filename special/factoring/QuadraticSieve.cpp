@@ -842,11 +842,14 @@ class Sieving {
       for (; i < end; ++i) {
         const std::uint32_t spare = size + (2U * static_cast<std::uint32_t>(i)) % kSpare;
         const std::uint32_t p = prime[i];
+        // Read once: a store through `at` could change any byte, so the
+        // compiler would read the logarithm again after each.
+        const std::uint8_t add = logarithm[i];
         std::uint32_t low = first[i];
         std::uint32_t high = second[i];
         for (std::uint32_t step = 0; step < steps; ++step, low += p, high += p) {
-          at[std::min(low, spare)] += logarithm[i];
-          at[std::min(high, spare + 1)] += logarithm[i];
+          at[std::min(low, spare)] += add;
+          at[std::min(high, spare + 1)] += add;
         }
       }
     }

@@ -45,7 +45,7 @@ bool Eliminate(std::vector<std::uint64_t>& matrix, int rows, int columns,
                std::vector<int>& pivotColumn, const std::atomic<bool>* cancel) {
   const int words = (columns + 63) / 64;
   const auto row = [&](int r) { return matrix.data() + static_cast<std::size_t>(r) * words; };
-  std::vector<std::uint64_t> table(std::size_t{1} << kStrip);
+  std::vector<std::uint64_t> table;
   int rank = 0;
   for (int start = 0; start < columns && rank < rows; start += kStrip) {
     // The rows from `rank` on are zero left of `start`, so additions
@@ -63,15 +63,14 @@ bool Eliminate(std::vector<std::uint64_t>& matrix, int rows, int columns,
     const int first = rank;
     std::array<int, kStrip> pivotOf{};  // by bit: the pivot row, when pivotBits has the bit
     unsigned pivotBits = 0;
+    // A row's strip once the strip's pivots so far have cleared their bits.
+    const auto reduced = [&](int r) {
+      unsigned bits = strip(r);
+      for (int k = 0; k < kStrip; ++k)
+        if ((pivotBits >> k & bits >> k & 1) != 0) bits ^= strip(pivotOf[k]);
+      return bits;
+    };
     for (int b = 0; b < kStrip && start + b < columns && rank < rows; ++b) {
-      // The first row whose bit b is set once the strip's pivots so far
-      // have cleared their bits in it.
-      const auto reduced = [&](int r) {
-        unsigned bits = strip(r);
-        for (int k = 0; k < kStrip; ++k)
-          if ((pivotBits >> k & bits >> k & 1) != 0) bits ^= strip(pivotOf[k]);
-        return bits;
-      };
       int found = rank;
       while (found < rows && (reduced(found) >> b & 1) == 0)
         ++found;

@@ -245,6 +245,9 @@ struct Base {
   // p divides x < 2^32 exactly when x * inverse mod 2^32 <= limit.
   std::vector<std::uint32_t> inverse;
   std::vector<std::uint32_t> limit;
+  // The same below 2^64.
+  std::vector<std::uint64_t> wideInverse;
+  std::vector<std::uint64_t> wideLimit;
   // For each prime p, Number::Base^l mod p for the limbs l < kPowers.
   std::vector<std::uint32_t> powers;
 
@@ -252,14 +255,28 @@ struct Base {
 
   // a mod the i-th prime: with the limbs' powers a few multiplications and
   // one division, instead of one division a limb, which is what setting up
-  // an A and factoring the findings spend most of their time on.
+  // an A spends most of its time on.
   std::uint32_t Residue(const Number& a, int i) const {
     if (a.size > kPowers) return Remainder(a, prime[i]);
+    return static_cast<std::uint32_t>(PowerSum(a, i) % prime[i]);
+  }
+
+  // Whether the i-th prime divides a, without the division, which is what
+  // factoring the findings spends most of its time on.
+  bool Divides(const Number& a, int i) const {
+    if (a.size > kPowers) return Remainder(a, prime[i]) == 0;
+    if (prime[i] % 2 == 0) return a.limbs[0] % 2 == 0;  // Number::Base is even
+    return PowerSum(a, i) * wideInverse[i] <= wideLimit[i];
+  }
+
+ private:
+  // A number congruent to a mod the i-th prime, below kPowers * 2^30 * 2^24.
+  std::uint64_t PowerSum(const Number& a, int i) const {
     const std::uint32_t* const power = &powers[static_cast<std::size_t>(i) * kPowers];
-    std::uint64_t sum = 0;  // below kPowers * 2^30 * 2^24
+    std::uint64_t sum = 0;
     for (int l = 0; l < a.size; ++l)
       sum += std::uint64_t{a.limbs[l]} * power[l];
-    return static_cast<std::uint32_t>(sum % prime[i]);
+    return sum;
   }
 };
 
@@ -349,6 +366,8 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesF
   base.prime.resize(base.count + kPadding, 1);
   base.inverse.assign(base.count + kPadding, 1);
   base.limit.assign(base.count + kPadding, 0);
+  base.wideInverse.assign(base.count, 1);
+  base.wideLimit.assign(base.count, 0);
   base.powers.assign(static_cast<std::size_t>(base.count) * kPowers, 0);
   for (int i = 1; i < base.count; ++i) {
     base.logarithm[i] = static_cast<std::uint8_t>(std::lround(exact[i] / unit));
@@ -359,11 +378,13 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesF
     for (int l = 1; l < kPowers; ++l)
       power[l] = static_cast<std::uint32_t>(std::uint64_t{power[l - 1]} * (Number::Base % p) % p);
     if (p % 2 == 0) continue;
-    std::uint32_t inverse = p;  // Newton's steps double the correct bits
-    for (int step = 0; step < 4; ++step)
+    std::uint64_t inverse = p;  // Newton's steps double the correct bits, from 3
+    for (int step = 0; step < 5; ++step)
       inverse *= 2 - p * inverse;
-    base.inverse[i] = inverse;
+    base.inverse[i] = static_cast<std::uint32_t>(inverse);
     base.limit[i] = ~std::uint32_t{0} / p;
+    base.wideInverse[i] = inverse;
+    base.wideLimit[i] = ~std::uint64_t{0} / p;
   }
   return true;
 }
@@ -1009,7 +1030,7 @@ class Combining {
     for (int l = 0; l < kMostAFactors && factors[l] != 0; ++l)
       handOver(factors[l]);
     for (int i = 1; i < base_.count && !IsOne(v); ++i) {
-      if (base_.Residue(v, i) != 0) continue;
+      if (!base_.Divides(v, i)) continue;
       for (int times = DivideOut(v, base_.prime[i]); times > 0; --times)
         handOver(i);
     }

@@ -573,12 +573,30 @@ MarkRoots ChooseMarkRoots() {
 }
 
 // The primes longer than the interval hit it at most once a root, and most
-// of them not at all. One pass over them moves their roots to the next polynomial's and lists
-// the positions inside the interval, each with its prime's logarithm in the
-// top byte, so that the sieve adds at the listed positions only (one thread:
-// 80 digits 23 to 35 % more relations in 40 s, 90 digits 7 and 9 % in 60 s,
-// 100 digits 19 % in 150 s than with a step a root, each into a spare byte
-// when outside; each pair run at once).
+// of them not at all. One pass over them moves their roots to the next
+// polynomial's and lists the positions inside the interval, each with its
+// prime's logarithm in the top byte, so that the sieve adds at the listed positions only (one
+// thread: 80 digits 23 to 35 % more relations in 40 s, 90 digits 7 and 9 % in 60 s, 100 digits 19 %
+// in 150 s than with a step a root, each into a spare byte when outside; each pair run at once).
+// Moves the roots of the primes from..to-1 to the next polynomial's, by
+// delta or by p - delta. Without a branch inside, so that the compiler can
+// take several primes an instruction.
+void MoveRootsBy(const std::uint32_t* prime, const std::uint32_t* delta, bool minus,
+                 std::uint32_t* first, std::uint32_t* second, int from, int to) {
+  const auto wrap = [](std::uint32_t x, std::uint32_t p) { return x >= p ? x - p : x; };
+  if (minus) {
+    for (int i = from; i < to; ++i) {
+      first[i] = wrap(first[i] + delta[i], prime[i]);
+      second[i] = wrap(second[i] + delta[i], prime[i]);
+    }
+  } else {
+    for (int i = from; i < to; ++i) {
+      first[i] = wrap(first[i] + prime[i] - delta[i], prime[i]);
+      second[i] = wrap(second[i] + prime[i] - delta[i], prime[i]);
+    }
+  }
+}
+
 struct RootMoves {
   const std::uint32_t* prime;
   const std::uint32_t* delta;  // nullptr: the roots stay where they are
@@ -597,18 +615,8 @@ using MoveRoots = std::size_t (*)(const RootMoves&, int, int, std::uint32_t*);
 // and 3,109 relations in 40 s against 3,177 and 2,810 with a step a root;
 // as one loop 3,344 and 3,308 against 3,437 and 3,561).
 std::size_t MoveRootsPortable(const RootMoves& moves, int from, int to, std::uint32_t* hits) {
-  if (moves.delta != nullptr) {
-    const std::uint32_t* const prime = moves.prime;
-    const std::uint32_t* const delta = moves.delta;
-    std::uint32_t* const first = moves.first;
-    std::uint32_t* const second = moves.second;
-    const auto wrap = [](std::uint32_t x, std::uint32_t p) { return x >= p ? x - p : x; };
-    for (int i = from; i < to; ++i) {
-      const std::uint32_t step = moves.minus ? delta[i] : prime[i] - delta[i];
-      first[i] = wrap(first[i] + step, prime[i]);
-      second[i] = wrap(second[i] + step, prime[i]);
-    }
-  }
+  if (moves.delta != nullptr)
+    MoveRootsBy(moves.prime, moves.delta, moves.minus, moves.first, moves.second, from, to);
   // Every position is written, and counted only when inside: no branch.
   std::size_t count = 0;
   for (int i = from; i < to; ++i) {
@@ -855,25 +863,9 @@ class Sieving {
     const bool minus = ((gray_ >> (l - 1)) & 1) != 0;
     const Signed twice{wide::MultiplySmall(bl_[l], 2), minus};
     b_ = Add(b_, twice);
-    const int count = base_.firstOnce;
     const std::uint32_t* delta = &delta_[static_cast<std::size_t>(l) * base_.count];
-    // Without a branch inside, so that the compiler can take several primes
-    // an instruction.
-    const std::uint32_t* prime = base_.prime.data();
-    std::uint32_t* first = first_.data();
-    std::uint32_t* second = second_.data();
-    const auto wrap = [](std::uint32_t x, std::uint32_t p) { return x >= p ? x - p : x; };
-    if (minus) {
-      for (int i = base_.firstSieved; i < count; ++i) {
-        first[i] = wrap(first[i] + delta[i], prime[i]);
-        second[i] = wrap(second[i] + delta[i], prime[i]);
-      }
-    } else {
-      for (int i = base_.firstSieved; i < count; ++i) {
-        first[i] = wrap(first[i] + prime[i] - delta[i], prime[i]);
-        second[i] = wrap(second[i] + prime[i] - delta[i], prime[i]);
-      }
-    }
+    MoveRootsBy(base_.prime.data(), delta, minus, first_.data(), second_.data(), base_.firstSieved,
+                base_.firstOnce);
     MoveOnce(delta, minus);
   }
 

@@ -415,11 +415,16 @@ Outcome RunCurves(const Mod& mod, std::optional<int> mostCurves, Natural& factor
 
 }  // namespace
 
-int CurvesForFactorsOf(int digits) {
+int CurvesForFactorsOf(double digits) {
   int curves = 0;
+  int below = 0;  // the digits of the last level done
   for (const Level& level : kLevels) {
-    if (level.digits > digits) break;
+    if (level.digits > digits) {
+      const double share = (digits - below) / (level.digits - below);
+      return curves + static_cast<int>(share * level.curves);
+    }
     curves += level.curves;
+    below = level.digits;
   }
   return curves;
 }

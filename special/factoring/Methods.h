@@ -61,8 +61,9 @@ Outcome Curves(const modular::Natural& n, std::optional<int> mostCurves, modular
                const Context& context);
 
 // How many curves Curves runs before its levels for factors of up to
-// `digits` digits are done.
-int CurvesForFactorsOf(int digits);
+// `digits` digits are done; between two levels, the share of the next one
+// by which `digits` passes the last.
+int CurvesForFactorsOf(double digits);
 
 // The longest numbers the quadratic sieve takes.
 inline constexpr int SieveMostDigits = 100;

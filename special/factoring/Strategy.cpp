@@ -22,18 +22,18 @@ constexpr int kSievedFrom = 20;
 
 // The curves spent on a number the sieve can take, before the sieve: enough
 // to find a small factor sooner than the sieve would, a fraction of the
-// sieve's time when there is none. Past 60 digits, the curves that a factor
-// of a third of the number's digits deserves; from 95 digits, where the
-// sieve takes most of an hour and more, those of the next level up too (at
-// 100 digits the curves for 30 digits missed two of six 30-digit factors,
-// which the next level's first curves find in minutes).
+// sieve's time when there is none. Past 60 digits, the levels up to a
+// third of the number's digits; from 95 digits, where the sieve takes most
+// of an hour, the share of the next level up to that third too (at 100
+// digits the curves for 30 digits missed two of six 30-digit factors, which
+// the next level's first curves found in minutes).
 int CurvesBeforeSieve(int digits) {
   if (digits < 40) return 0;
   if (digits < 45) return 4;
   if (digits < 50) return 10;
   if (digits < 55) return 25;
   if (digits <= 60) return 60;
-  return CurvesForFactorsOf(digits < 95 ? digits / 3 : digits / 3 + 4);
+  return CurvesForFactorsOf(digits < 95 ? digits / 15 * 5 : digits / 3.0);
 }
 
 // A proper factor of a composite n; never Failed.

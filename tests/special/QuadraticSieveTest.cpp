@@ -157,6 +157,16 @@ TEST(WordMethods, RhoSplitsProductsOfTwoPrimes) {
   }
 }
 
+// Whole levels of 30, 74, 221, 453 and 984 curves for 15 to 35 digits, and
+// between two levels the next one's share.
+TEST(Curves, CountsWholeLevelsAndAShareOfTheNext) {
+  const std::pair<double, int> cases[] = {
+      {10, 20}, {15, 30}, {17.5, 67}, {20, 104}, {30, 778}, {100 / 3.0, 1434}, {35, 1762},
+  };
+  for (const auto& [digits, curves] : cases)
+    EXPECT_EQ(factoring::CurvesForFactorsOf(digits), curves) << digits;
+}
+
 // A number with a prime of the factor base in it: that prime is a factor,
 // found while the base is built.
 TEST(QuadraticSieve, ReportsAPrimeOfTheBase) {

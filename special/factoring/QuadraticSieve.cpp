@@ -74,6 +74,10 @@ constexpr std::uint32_t kLong = 8192;
 // and 5 to 9 % more than from 32,768.
 constexpr std::uint32_t kHuge = 16384;
 constexpr int kSpare = 64;
+// From the length at which a prime hits the interval at most this many
+// times a root, its hits are listed as its roots move (see MoveRoots)
+// rather than stepped to.
+constexpr std::uint32_t kListedSteps = 3;
 
 // Factor base size, half the sieve interval and the large primes' bound
 // as a multiple of the base's largest prime, by the number's digits,
@@ -241,9 +245,9 @@ struct Base {
   std::uint64_t doubleBound = 0;
   int count = 0;
   int firstSieved = 2;
-  int firstLong = 0;  // the first prime of at least kLong
-  int firstHuge = 0;  // the first prime of at least kHuge or the interval's length
-  int firstOnce = 0;  // the first prime longer than the interval
+  int firstLong = 0;    // the first prime of at least kLong
+  int firstHuge = 0;    // the first prime of at least kHuge or the interval's length
+  int firstListed = 0;  // the first prime whose hits are listed
   std::vector<std::uint32_t> prime;
   std::vector<std::uint32_t> root;      // sqrt(kN) mod p; 0 where p divides k
   std::vector<std::uint8_t> logarithm;  // padded like the primes
@@ -364,9 +368,10 @@ bool BuildBase(const Number& n, const PrimeSequence& primes, int twoLargePrimesF
   const auto hugeFrom = std::min(static_cast<std::uint32_t>(2 * base.half), kHuge);
   while (base.firstHuge < base.count && base.prime[base.firstHuge] < hugeFrom)
     ++base.firstHuge;
-  base.firstOnce = base.firstHuge;
-  while (base.firstOnce < base.count && base.prime[base.firstOnce] < 2U * base.half)
-    ++base.firstOnce;
+  base.firstListed = base.firstHuge;
+  const std::uint32_t listedFrom = (2U * base.half + kListedSteps - 1) / kListedSteps;
+  while (base.firstListed < base.count && base.prime[base.firstListed] < listedFrom)
+    ++base.firstListed;
   base.firstLong = base.firstSieved;
   while (base.firstLong < base.firstHuge && base.prime[base.firstLong] < kLong)
     ++base.firstLong;
@@ -572,12 +577,18 @@ MarkRoots ChooseMarkRoots() {
   return MarkRootsPortable;
 }
 
-// The primes longer than the interval hit it at most once a root, and most
-// of them not at all. One pass over them moves their roots to the next
-// polynomial's and lists the positions inside the interval, each with its
-// prime's logarithm in the top byte, so that the sieve adds at the listed positions only (one
-// thread: 80 digits 23 to 35 % more relations in 40 s, 90 digits 7 and 9 % in 60 s, 100 digits 19 %
-// in 150 s than with a step a root, each into a spare byte when outside; each pair run at once).
+// The primes longer than a third of the interval hit it at most three
+// times a root, those longer than the interval mostly not at all. One pass
+// over them moves their roots to the next polynomial's and lists the
+// positions inside the interval, each with its prime's logarithm in the top
+// byte, so that the sieve adds at the listed positions only, rather than a
+// step a root, each into a spare byte when outside (one thread, each pair
+// run at once: for the primes longer than the interval, 80 digits 23 to
+// 35 % more relations in 40 s, 90 digits 7 and 9 % in 60 s, 100 digits 19 %
+// in 150 s; for those longer than a third of it too, 80 digits 10 % in 40 s,
+// 90 digits 5 % in 60 s, 100 digits 686 against 683 in 300 s; from a
+// quarter, 80 digits 5 and 9 % fewer than from a third).
+
 // Moves the roots of the primes from..to-1 to the next polynomial's, by
 // delta or by p - delta. Without a branch inside, so that the compiler can
 // take several primes an instruction.
@@ -603,11 +614,13 @@ struct RootMoves {
   bool minus;                  // whether the roots move by delta or by p - delta
   std::uint32_t* first;
   std::uint32_t* second;
-  const std::uint8_t* logarithm;
-  std::uint32_t length;  // the interval's
+  const std::uint8_t* logarithm;  // 0 for a prime that adds nothing
+  std::uint32_t length;           // the interval's
+  std::uint32_t steps;            // the most hits a root has inside it
 };
 // Moves the roots of the primes from..to-1 and lists the positions into
-// `hits`, which has room for two a prime and 16 more; returns how many.
+// `hits`, which has room for 2 * steps a prime and 16 more; returns how
+// many.
 using MoveRoots = std::size_t (*)(const RootMoves&, int, int, std::uint32_t*);
 
 // In two loops: the compiler takes several primes an instruction in the
@@ -621,10 +634,14 @@ std::size_t MoveRootsPortable(const RootMoves& moves, int from, int to, std::uin
   std::size_t count = 0;
   for (int i = from; i < to; ++i) {
     const std::uint32_t top = std::uint32_t{moves.logarithm[i]} << 24;
-    hits[count] = moves.first[i] | top;
-    count += moves.first[i] < moves.length;
-    hits[count] = moves.second[i] | top;
-    count += moves.second[i] < moves.length;
+    for (std::uint32_t step = 0; step < moves.steps; ++step) {
+      const std::uint32_t low = moves.first[i] + step * moves.prime[i];
+      const std::uint32_t high = moves.second[i] + step * moves.prime[i];
+      hits[count] = low | top;
+      count += low < moves.length;
+      hits[count] = high | top;
+      count += high < moves.length;
+    }
   }
   return count;
 }
@@ -650,8 +667,8 @@ std::size_t MoveRootsPortable(const RootMoves& moves, int from, int to, std::uin
     const __mmask16 in = to - i >= 16 ? 0xffff : static_cast<__mmask16>((1U << (to - i)) - 1);
     __m512i first = _mm512_maskz_loadu_epi32(in, moves.first + i);
     __m512i second = _mm512_maskz_loadu_epi32(in, moves.second + i);
+    const __m512i p = _mm512_maskz_loadu_epi32(in, moves.prime + i);
     if (moves.delta != nullptr) {
-      const __m512i p = _mm512_maskz_loadu_epi32(in, moves.prime + i);
       const __m512i delta = _mm512_maskz_loadu_epi32(in, moves.delta + i);
       const __m512i step = moves.minus ? delta : _mm512_sub_epi32(p, delta);
       // x - p wraps above x where x < p: the smaller of the two is x mod p.
@@ -664,9 +681,15 @@ std::size_t MoveRootsPortable(const RootMoves& moves, int from, int to, std::uin
     }
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(moves.logarithm + i));
     const __m512i top = _mm512_maskz_slli_epi32(in, _mm512_maskz_cvtepu8_epi32(in, bytes), 24);
-    // Outside the primes: roots 0 and top 0, masked out below.
-    count += ListInside(_mm512_mask_mov_epi32(length, in, first), top, length, hits + count);
-    count += ListInside(_mm512_mask_mov_epi32(length, in, second), top, length, hits + count);
+    // Outside the primes: roots at the interval's end, never inside.
+    first = _mm512_mask_mov_epi32(length, in, first);
+    second = _mm512_mask_mov_epi32(length, in, second);
+    for (std::uint32_t step = 0; step < moves.steps; ++step) {
+      count += ListInside(first, top, length, hits + count);
+      count += ListInside(second, top, length, hits + count);
+      first = _mm512_add_epi32(first, p);
+      second = _mm512_add_epi32(second, p);
+    }
   }
   return count;
 }
@@ -696,7 +719,8 @@ class Sieving {
         delta_(std::size_t{kMostAFactors} * base.count),
         sieve_(2 * base.half + kSpare + 1),  // spare bytes for SieveHuge
         hits_(base.count / 16 + 1),
-        once_(2 * static_cast<std::size_t>(base.count - base.firstOnce) + 16),
+        listed_(2 * kListedSteps * static_cast<std::size_t>(base.count - base.firstListed) +
+                16 * kListedSteps),
         markRoots_(ChooseMarkRoots()),
         moveRoots_(ChooseMoveRoots()) {}
 
@@ -795,11 +819,13 @@ class Sieving {
     a_ = ProductOf(base_, factors_);
     PartsOfB(base_, factors_, a_, bl_);
     std::fill(isAFactor_.begin(), isAFactor_.end(), std::uint8_t{0});
+    logarithm_ = base_.logarithm;
     b_ = Signed{};
     gray_ = 0;
     for (int l = 0; l < aFactors_; ++l) {
       const int i = factors_[l];
       isAFactor_[i] = 1;
+      logarithm_[i] = 0;
       b_.magnitude = wide::Add(b_.magnitude, bl_[l]);
       // No roots: p - 1, which B's steps keep; the sieve adds nothing for A's
       // primes, and the candidates' test passes over them.
@@ -823,36 +849,57 @@ class Sieving {
       first_[i] = static_cast<std::uint32_t>((inverse * (base_.root[i] + p - b) + shift) % p);
       second_[i] = static_cast<std::uint32_t>((inverse * (2 * p - base_.root[i] - b) + shift) % p);
     }
-    MoveOnce(nullptr, false);
+    MoveListed(nullptr, false);
   }
 
-  // The roots of the primes longer than the interval moved by `delta` (or
-  // not), and their positions inside it listed.
-  void MoveOnce(const std::uint32_t* delta, bool minus) {
+  // The roots of the primes whose hits are listed moved by `delta` (or
+  // not), and their positions inside the interval listed: the primes that
+  // hit it at most `steps` times a root together.
+  void MoveListed(const std::uint32_t* delta, bool minus) {
     const RootMoves moves{base_.prime.data(),
                           delta,
                           minus,
                           first_.data(),
                           second_.data(),
-                          base_.logarithm.data(),
-                          static_cast<std::uint32_t>(2 * base_.half)};
+                          logarithm_.data(),
+                          static_cast<std::uint32_t>(2 * base_.half),
+                          1};
 #ifndef NDEBUG
     // The portable pass as the oracle of the wide one, on copies.
     std::vector<std::uint32_t> first(first_);
     std::vector<std::uint32_t> second(second_);
-    std::vector<std::uint32_t> expected(once_.size());
+    std::vector<std::uint32_t> expected(listed_.size());
     RootMoves copied = moves;
     copied.first = first.data();
     copied.second = second.data();
-    expected.resize(MoveRootsPortable(copied, base_.firstOnce, base_.count, expected.data()));
+    expected.resize(ListHits(MoveRootsPortable, copied, expected.data()));
 #endif
-    onceCount_ = moveRoots_(moves, base_.firstOnce, base_.count, once_.data());
+    listedCount_ = ListHits(moveRoots_, moves, listed_.data());
 #ifndef NDEBUG
-    std::vector<std::uint32_t> listed(once_.begin(), once_.begin() + onceCount_);
+    std::vector<std::uint32_t> listed(listed_.begin(), listed_.begin() + listedCount_);
     std::sort(listed.begin(), listed.end());
     std::sort(expected.begin(), expected.end());
     assert(listed == expected && first == first_ && second == second_);
 #endif
+  }
+
+  // The listed primes in runs of those that hit the interval equally often
+  // a root, each run's hits listed by `move`.
+  std::size_t ListHits(MoveRoots move, RootMoves moves, std::uint32_t* hits) const {
+    const std::uint32_t* const prime = base_.prime.data();
+    std::size_t count = 0;
+    for (int i = base_.firstListed; i < base_.count;) {
+      moves.steps = (moves.length + prime[i] - 1) / prime[i];
+      const int end = moves.steps == 1
+                          ? base_.count
+                          : static_cast<int>(std::lower_bound(prime + i, prime + base_.count,
+                                                              (moves.length + moves.steps - 2) /
+                                                                  (moves.steps - 1)) -
+                                             prime);
+      count += move(moves, i, end, hits + count);
+      i = end;
+    }
+    return count;
   }
 
   // The next B in Gray-code order flips the sign of one B_l, and moves
@@ -865,8 +912,8 @@ class Sieving {
     b_ = Add(b_, twice);
     const std::uint32_t* delta = &delta_[static_cast<std::size_t>(l) * base_.count];
     MoveRootsBy(base_.prime.data(), delta, minus, first_.data(), second_.data(), base_.firstSieved,
-                base_.firstOnce);
-    MoveOnce(delta, minus);
+                base_.firstListed);
+    MoveListed(delta, minus);
   }
 
   // The current polynomial is sound: B^2 = kN (mod A), and Q(x) is divisible
@@ -901,8 +948,8 @@ class Sieving {
   // block needs a division. The short primes, which make most of the hits,
   // go over the block a part that fits the first-level cache at a time. The
   // primes from kHuge on, which hit a block a few times at most, go over
-  // the whole interval once; those longer than it add at their listed
-  // positions.
+  // the whole interval once; those longer than a third of it add at their
+  // listed positions.
   void SievePolynomial() {
     const int length = 2 * base_.half;
     for (int i = base_.firstSieved; i < base_.firstHuge; ++i) {
@@ -922,8 +969,8 @@ class Sieving {
       SievePrimes(block, size, base_.firstLong, base_.firstHuge);
     }
     SieveHuge(interval, length);
-    for (std::size_t k = 0; k < onceCount_; ++k)
-      interval[once_[k] & 0xffffff] += static_cast<std::uint8_t>(once_[k] >> 24);
+    for (std::size_t k = 0; k < listedCount_; ++k)
+      interval[listed_[k] & 0xffffff] += static_cast<std::uint8_t>(listed_[k] >> 24);
 #ifndef NDEBUG
     // One polynomial in 16: all of them would double a debug build's time.
     if (checked_++ % 16 == 0) assert(SieveHolds(length));
@@ -976,7 +1023,7 @@ class Sieving {
     }
   }
 
-  // A prime p of at least kHuge, shorter than the interval, hits it at most
+  // A prime p of at least kHuge, shorter than the listed ones, hits it at most
   // ceil(length / p) times a root, from the root on. Each prime takes that
   // many steps, those that fall past the interval going to the spare bytes
   // after it, without a branch: the processor could not predict it (75
@@ -989,7 +1036,7 @@ class Sieving {
     const std::uint32_t* const second = second_.data();
     const std::uint8_t* const logarithm = base_.logarithm.data();
     const auto size = static_cast<std::uint32_t>(length);
-    const int count = base_.firstOnce;
+    const int count = base_.firstListed;
     for (int i = base_.firstHuge; i < count;) {
       // The primes up to `end` take `steps` steps a root, at least two.
       const std::uint32_t steps = (size + prime[i] - 1) / prime[i];
@@ -1081,6 +1128,7 @@ class Sieving {
   std::array<Number, kMostAFactors> bl_{};
   std::uint16_t gray_ = 0;               // the signs of the current B
   std::vector<std::uint8_t> isAFactor_;  // 1 for the primes of A
+  std::vector<std::uint8_t> logarithm_;  // the base's, 0 for the primes of A
   std::vector<std::uint32_t> first_;
   std::vector<std::uint32_t> second_;
   // The next sieve positions of each prime's two roots (lower first),
@@ -1089,10 +1137,10 @@ class Sieving {
   std::vector<std::uint32_t> delta_;  // kMostAFactors rows of the base's length
   std::vector<std::uint8_t> sieve_;
   std::vector<std::uint16_t> hits_;  // the candidates' test, 16 primes a word
-  // The positions of the primes longer than the interval (low three bytes)
-  // with their logarithms (top byte), for the current polynomial.
-  std::vector<std::uint32_t> once_;
-  std::size_t onceCount_ = 0;
+  // The listed primes' positions (low three bytes) with their logarithms
+  // (top byte), for the current polynomial.
+  std::vector<std::uint32_t> listed_;
+  std::size_t listedCount_ = 0;
   MarkRoots markRoots_;
   MoveRoots moveRoots_;
 #ifndef NDEBUG

@@ -608,6 +608,16 @@ void MoveRootsBy(const std::uint32_t* prime, const std::uint32_t* delta, bool mi
   }
 }
 
+// The end of the run of primes from the i-th (below `count`) that hit an
+// interval of `length` positions at most as often a root as the i-th does:
+// ceil(length / p) times.
+int EndOfSteps(const std::uint32_t* prime, int i, int count, std::uint32_t length) {
+  const std::uint32_t steps = (length + prime[i] - 1) / prime[i];
+  if (steps == 1) return count;
+  return static_cast<int>(
+      std::lower_bound(prime + i, prime + count, (length + steps - 2) / (steps - 1)) - prime);
+}
+
 struct RootMoves {
   const std::uint32_t* prime;
   const std::uint32_t* delta;  // nullptr: the roots stay where they are
@@ -852,9 +862,8 @@ class Sieving {
     MoveListed(nullptr, false);
   }
 
-  // The roots of the primes whose hits are listed moved by `delta` (or
-  // not), and their positions inside the interval listed: the primes that
-  // hit it at most `steps` times a root together.
+  // The roots of the listed primes moved by `delta` (or not), and their
+  // positions inside the interval listed.
   void MoveListed(const std::uint32_t* delta, bool minus) {
     const RootMoves moves{base_.prime.data(),
                           delta,
@@ -890,12 +899,7 @@ class Sieving {
     std::size_t count = 0;
     for (int i = base_.firstListed; i < base_.count;) {
       moves.steps = (moves.length + prime[i] - 1) / prime[i];
-      const int end = moves.steps == 1
-                          ? base_.count
-                          : static_cast<int>(std::lower_bound(prime + i, prime + base_.count,
-                                                              (moves.length + moves.steps - 2) /
-                                                                  (moves.steps - 1)) -
-                                             prime);
+      const int end = EndOfSteps(prime, i, base_.count, moves.length);
       count += move(moves, i, end, hits + count);
       i = end;
     }
@@ -1040,8 +1044,7 @@ class Sieving {
     for (int i = base_.firstHuge; i < count;) {
       // The primes up to `end` take `steps` steps a root, at least two.
       const std::uint32_t steps = (size + prime[i] - 1) / prime[i];
-      const int end = static_cast<int>(
-          std::lower_bound(prime + i, prime + count, (size + steps - 2) / (steps - 1)) - prime);
+      const int end = EndOfSteps(prime, i, count, size);
       for (; i < end; ++i) {
         const std::uint32_t spare = size + (2U * static_cast<std::uint32_t>(i)) % kSpare;
         const std::uint32_t p = prime[i];

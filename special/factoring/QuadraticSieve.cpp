@@ -577,18 +577,6 @@ MarkRoots ChooseMarkRoots() {
   return MarkRootsPortable;
 }
 
-// The primes longer than a third of the interval hit it at most three
-// times a root, those longer than the interval mostly not at all. One pass
-// over them moves their roots to the next polynomial's and lists the
-// positions inside the interval, each with its prime's logarithm in the top
-// byte, so that the sieve adds at the listed positions only, rather than a
-// step a root, each into a spare byte when outside (one thread, each pair
-// run at once: for the primes longer than the interval, 80 digits 23 to
-// 35 % more relations in 40 s, 90 digits 7 and 9 % in 60 s, 100 digits 19 %
-// in 150 s; for those longer than a third of it too, 80 digits 10 % in 40 s,
-// 90 digits 5 % in 60 s, 100 digits 686 against 683 in 300 s; from a
-// quarter, 80 digits 5 and 9 % fewer than from a third).
-
 // Moves the roots of the primes from..to-1 to the next polynomial's, by
 // delta or by p - delta. Without a branch inside, so that the compiler can
 // take several primes an instruction.
@@ -618,6 +606,17 @@ int EndOfSteps(const std::uint32_t* prime, int i, int count, std::uint32_t lengt
       std::lower_bound(prime + i, prime + count, (length + steps - 2) / (steps - 1)) - prime);
 }
 
+// The primes longer than a third of the interval hit it at most three
+// times a root, those longer than the interval mostly not at all. One pass
+// over them moves their roots to the next polynomial's and lists the
+// positions inside the interval, each with its prime's logarithm in the top
+// byte, so that the sieve adds at the listed positions only, rather than a
+// step a root, each into a spare byte when outside (one thread, each pair
+// run at once: for the primes longer than the interval, 80 digits 23 to
+// 35 % more relations in 40 s, 90 digits 7 and 9 % in 60 s, 100 digits 19 %
+// in 150 s; for those longer than a third of it too, 80 digits 10 % in 40 s,
+// 90 digits 5 % in 60 s, 100 digits 686 against 683 in 300 s; from a
+// quarter, 80 digits 5 and 9 % fewer than from a third).
 struct RootMoves {
   const std::uint32_t* prime;
   const std::uint32_t* delta;  // nullptr: the roots stay where they are
@@ -1038,7 +1037,7 @@ class Sieving {
     const std::uint32_t* const prime = base_.prime.data();
     const std::uint32_t* const first = first_.data();
     const std::uint32_t* const second = second_.data();
-    const std::uint8_t* const logarithm = base_.logarithm.data();
+    const std::uint8_t* const logarithm = logarithm_.data();
     const auto size = static_cast<std::uint32_t>(length);
     const int count = base_.firstListed;
     for (int i = base_.firstHuge; i < count;) {
@@ -1048,10 +1047,9 @@ class Sieving {
       for (; i < end; ++i) {
         const std::uint32_t spare = size + (2U * static_cast<std::uint32_t>(i)) % kSpare;
         const std::uint32_t p = prime[i];
-        // A prime of A has no roots; its steps from p - 1 add nothing. Read
-        // once: a store through `at` could change any byte, so the compiler
-        // would read the logarithm again after each.
-        const std::uint8_t add = isAFactor_[i] != 0 ? 0 : logarithm[i];
+        // Read once: a store through `at` could change any byte, so the
+        // compiler would read the logarithm again after each.
+        const std::uint8_t add = logarithm[i];
         std::uint32_t low = first[i];
         std::uint32_t high = second[i];
         for (std::uint32_t step = 0; step < steps; ++step, low += p, high += p) {
@@ -1131,7 +1129,9 @@ class Sieving {
   std::array<Number, kMostAFactors> bl_{};
   std::uint16_t gray_ = 0;               // the signs of the current B
   std::vector<std::uint8_t> isAFactor_;  // 1 for the primes of A
-  std::vector<std::uint8_t> logarithm_;  // the base's, 0 for the primes of A
+  // The base's logarithms, 0 for the primes of A, which have no roots: their
+  // steps and listed positions from p - 1 add nothing.
+  std::vector<std::uint8_t> logarithm_;
   std::vector<std::uint32_t> first_;
   std::vector<std::uint32_t> second_;
   // The next sieve positions of each prime's two roots (lower first),

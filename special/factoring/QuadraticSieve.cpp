@@ -667,12 +667,28 @@ std::size_t MoveRootsPortable(const RootMoves& moves, int from, int to, std::uin
   return static_cast<std::size_t>(__builtin_popcount(inside));
 }
 
-// Sixteen primes at a time.
+// Asks for the cache line of array[i], which may lie past the array's end
+// (the address is only computed, never read).
+[[gnu::always_inline]] inline void Prefetch(const std::uint32_t* array, int i) {
+  const auto address = reinterpret_cast<std::uintptr_t>(array) + sizeof *array * i;
+  _mm_prefetch(reinterpret_cast<const char*>(address), _MM_HINT_T0);
+}
+
+// Sixteen primes at a time. The roots, primes and steps of a 100-digit
+// number's base (a megabyte) do not stay in the second-level cache beside
+// the interval, and the processor's own prefetching leaves this pass
+// waiting for them: asked for 128 primes ahead, one thread found 4 to 11 %
+// more relations in 60 s (five pairs run at once; 64 and 256 ahead alike).
 [[gnu::target("avx512f")]] std::size_t MoveRootsAvx512(const RootMoves& moves, int from, int to,
                                                        std::uint32_t* hits) {
+  constexpr int kAhead = 128;
   std::size_t count = 0;
   const __m512i length = _mm512_set1_epi32(static_cast<int>(moves.length));
   for (int i = from; i < to; i += 16) {
+    Prefetch(moves.first, i + kAhead);
+    Prefetch(moves.second, i + kAhead);
+    Prefetch(moves.prime, i + kAhead);
+    if (moves.delta != nullptr) Prefetch(moves.delta, i + kAhead);
     const __mmask16 in = to - i >= 16 ? 0xffff : static_cast<__mmask16>((1U << (to - i)) - 1);
     __m512i first = _mm512_maskz_loadu_epi32(in, moves.first + i);
     __m512i second = _mm512_maskz_loadu_epi32(in, moves.second + i);

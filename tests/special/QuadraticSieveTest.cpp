@@ -167,6 +167,21 @@ TEST(Curves, CountsWholeLevelsAndAShareOfTheNext) {
     EXPECT_EQ(factoring::CurvesForFactorsOf(digits), curves) << digits;
 }
 
+// The progress of a level cut short counts against the curves it runs.
+TEST(Curves, ProgressOfALevelCutShort) {
+  RandomDigits random(14);
+  const std::string n = ProductOf({RandomPrime(random, 40), RandomPrime(random, 40)});
+  for (const auto& [most, total] : std::vector<std::pair<int, int>>{{40, 10}, {31, 1}}) {
+    FactorProgress progress;
+    modular::Natural factor;
+    EXPECT_EQ(factoring::Curves(modular::FromWide(wide::FromRecord(Record(n))), most, factor,
+                                {nullptr, 1, &progress}),
+              factoring::Outcome::Failed);
+    EXPECT_EQ(progress.Read().digits, 20);
+    EXPECT_EQ(progress.Read().total, total) << most;
+  }
+}
+
 // A number with a prime of the factor base in it: that prime is a factor,
 // found while the base is built.
 TEST(QuadraticSieve, ReportsAPrimeOfTheBase) {

@@ -386,13 +386,14 @@ Outcome RunCurves(const Mod& mod, std::optional<int> mostCurves, Natural& factor
       if ((mostCurves && run >= *mostCurves) || halt()) return;
       const auto [level, number] = LevelOf(run);
       if (reports && context.progress) {
-        // A level cut short by `mostCurves` counts against the curves it
-        // will run, not against its whole.
-        const std::int64_t left = mostCurves ? *mostCurves - (run - number) : level->curves;
-        if (level != shown)
+        if (level != shown) {
+          // A level cut short by `mostCurves` counts against the curves it
+          // will run, not against its whole.
+          const std::int64_t left = mostCurves ? *mostCurves - (run - number) : level->curves;
           context.progress->Start(FactorPhase::Curves,
                                   static_cast<int>(std::min<std::int64_t>(level->curves, left)),
                                   level->digits);
+        }
         shown = level;
         context.progress->Advance(number);
       }

@@ -101,8 +101,12 @@ constexpr std::uint32_t kListedSteps = 3;
 // primes 7.32, 6.74 and 6.96 s). Large primes up to 128 times the largest
 // rather than 64 made the whole sieve at 90 digits faster: 1,209 and
 // 1,151 s on one thread against 1,271 and 1,216 s, each pair run at once
-// (at 75 digits no difference beyond the noise). Between and beyond those
-// sizes they are estimates.
+// (at 75 digits no difference beyond the noise). At 100 digits 80,000
+// primes took 2,803 s to sieve on two threads against 3,261 s with
+// 60,000, and 67 s to combine against 31 s (one run each); at 90 digits
+// 55,000 primes sieved as fast as 40,000 (one thread, the two run at
+// once: 520.6 s against 531.5 s in all). Between and beyond those sizes
+// they are estimates.
 struct Parameters {
   int digits;
   int primes;
@@ -117,15 +121,13 @@ constexpr Parameters kParameters[] = {
     {64, 5200, 32768, 64},    {66, 6400, 32768, 64},    {68, 7000, 32768, 64},
     {70, 7500, 32768, 64},    {72, 8500, 32768, 64},    {75, 10000, 32768, 64},
     {78, 10000, 32768, 64},   {81, 12000, 32768, 64},   {85, 18000, 65536, 128},
-    {90, 40000, 131072, 128}, {95, 50000, 131072, 128}, {100, 60000, 131072, 128}};
+    {90, 40000, 131072, 128}, {95, 60000, 131072, 128}, {100, 80000, 131072, 128}};
 // The scan for candidates takes 32 positions at a time, and every block's
-// length is a multiple of that; A's primes are kept as 16-bit indices; the
-// large primes' bound stays within 32 bits (the base's primes are below
-// 2^24).
+// length is a multiple of that; the large primes' bound stays within 32
+// bits (the base's primes are below 2^24).
 static_assert(kBlock % 32 == 0 &&
               std::all_of(std::begin(kParameters), std::end(kParameters), [](const Parameters& p) {
-                return p.half % 16 == 0 && p.half < (1 << 23) && p.primes <= 65536 &&
-                       p.largeTimes <= 255;
+                return p.half % 16 == 0 && p.half < (1 << 23) && p.largeTimes <= 255;
               }));
 
 struct Signed {
@@ -231,7 +233,7 @@ struct Finding {
 // times, so that their product is smooth but for a square.
 using Relation = LargePrimeGraph::Cycle;
 
-using AFactors = std::array<std::uint16_t, kMostAFactors>;  // indices into the base, 0 ends
+using AFactors = std::array<std::uint32_t, kMostAFactors>;  // indices into the base, 0 ends
 
 // The factor base and the sieve's settings, fixed once built.
 struct Base {
@@ -796,7 +798,7 @@ class Sieving {
       double bits = 0;
       bool distinct = true;
       for (int l = 0; l + 1 < aFactors_; ++l) {
-        chosen[l] = static_cast<std::uint16_t>(low + Random() % (high - low));
+        chosen[l] = static_cast<std::uint32_t>(low + Random() % (high - low));
         for (int m = 0; m < l; ++m)
           distinct = distinct && chosen[m] != chosen[l];
         distinct = distinct && base_.root[chosen[l]] != 0;
@@ -826,7 +828,7 @@ class Sieving {
         last = left;
       }
       if (last < 0) continue;
-      chosen[aFactors_ - 1] = static_cast<std::uint16_t>(last);
+      chosen[aFactors_ - 1] = static_cast<std::uint32_t>(last);
       std::sort(chosen.begin(), chosen.begin() + aFactors_);
       if (!store_.TakeA(chosen, aIndex_)) {
         if (store_.Full()) return false;
@@ -1346,8 +1348,8 @@ Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor, cons
   Base base;
   if (!BuildBase(n, primes, twoLargePrimesFrom, halfInterval, base, factor)) return Outcome::Found;
   // Partial findings: enough for the cycles, a bound on the memory all the
-  // same (at 100 digits 1.9 million; a 90-digit search, with 1.28 million
-  // and its matrix, peaked at 187 MB).
+  // same (at 100 digits 2.56 million; a 90-digit search, with 1.28
+  // million and its matrix, peaked at 187 MB).
   Store store(base.count + kExcess, std::max<std::size_t>(1 << 16, std::size_t{32} * base.count));
   if (context.progress) context.progress->Start(FactorPhase::Sieving, store.Needed());
   // Below 30 digits the whole sieve takes a few milliseconds, less than

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "WideNumber.h"
+#include "WordModulus.h"
 
 namespace modular {
 
@@ -69,11 +70,7 @@ class Montgomery {
   explicit Montgomery(const Natural& modulus) : natural_(modulus) {
     for (int i = 0; i < modulus.size; ++i)
       modulus_[i] = modulus.limb[i];
-    // Newton's iteration for the inverse modulo 2^64 doubles the correct bits.
-    std::uint64_t inverse = 1;
-    for (int i = 0; i < 6; ++i)
-      inverse *= 2 - modulus_[0] * inverse;
-    inverse_ = ~inverse + 1;
+    inverse_ = 0 - InverseModulo2To64(modulus_[0]);
     // 2^(64 N) and 2^(128 N) modulo m, by doubling 1.
     Natural value = modular::FromSmall(1);
     for (int bit = 0; bit < 128 * N; ++bit) {

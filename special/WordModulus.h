@@ -1,12 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Montgomery arithmetic modulo an odd number of one machine word: what the
-// sieve's cofactors of two large primes need, without the multi-limb
-// residues the long moduli take.
+// Arithmetic modulo an odd number of one machine word: the inverse modulo
+// 2^64 that Montgomery's reduction and exact division need, and residues in
+// Montgomery form for the sieve's cofactors of two large primes, without the
+// multi-limb residues the long moduli take.
 #pragma once
 
 #include <cstdint>
 
-namespace factoring {
+namespace modular {
+
+// a^-1 mod 2^64 for an odd a: Newton's steps double the correct bits, from
+// the three that a itself has right.
+constexpr std::uint64_t InverseModulo2To64(std::uint64_t a) {
+  std::uint64_t inverse = a;
+  for (int step = 0; step < 5; ++step)
+    inverse *= 2 - a * inverse;
+  return inverse;
+}
+static_assert(InverseModulo2To64(3) * 3 == 1 &&
+              InverseModulo2To64(0xffff'ffff'ffff'fffb) * 0xffff'ffff'ffff'fffb == 1);
 
 // Residues are x * 2^64 mod n, for an odd n below 2^63; the operations are
 // those of modular::Montgomery that rho takes, on one word.
@@ -17,10 +29,7 @@ class WordModulus {
   using Residue = std::uint64_t;
 
   explicit WordModulus(std::uint64_t n) : n_(n) {
-    std::uint64_t inverse = n;  // Newton's steps double the correct bits
-    for (int step = 0; step < 5; ++step)
-      inverse *= 2 - n * inverse;
-    minusInverse_ = 0 - inverse;
+    minusInverse_ = 0 - InverseModulo2To64(n);
     const auto r = static_cast<std::uint64_t>((Wide{1} << 64) % n);
     rSquared_ = static_cast<std::uint64_t>(Wide{r} * r % n);
   }
@@ -52,4 +61,4 @@ class WordModulus {
   std::uint64_t rSquared_;
 };
 
-}  // namespace factoring
+}  // namespace modular

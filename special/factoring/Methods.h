@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The methods that split a number into factors, one file each, and what
-// they share. Strategy.cpp decides which method takes which number.
+// The methods that split a number into factors, one file each (the sieve's
+// in Sieve.h), and what they share. Strategy.cpp decides which method takes
+// which number.
 //
 // Every method works on numbers with no prime factor below 2^16 (trial
 // division has taken those), in fixed-size values. A method that is given a
@@ -40,10 +41,6 @@ bool IsProbablePrime(const modular::Natural& n, const PrimeSequence& primes);
 // Whether n is prime, exactly, for n below 2^63.
 bool IsPrimeWord(std::uint64_t n);
 
-// True when n = root^k for a prime k; every prime factor of n must be above
-// 2^16, so that k is at most a sixteenth of n's bits.
-bool PerfectPowerRoot(const modular::Natural& n, modular::Natural& root);
-
 // Pollard's rho with Brent's cycle finding, on an odd composite n: a bounded
 // number of steps, longer for moduli of one or two limbs. Failed when the
 // steps run out.
@@ -64,24 +61,5 @@ Outcome Curves(const modular::Natural& n, std::optional<int> mostCurves, modular
 // `digits` digits are done; between two levels, the share of the next one
 // by which `digits` passes the last.
 int CurvesForFactorsOf(double digits);
-
-// The longest numbers the quadratic sieve takes.
-inline constexpr int SieveMostDigits = 100;
-// From this many digits the sieve's relations may have two large primes.
-inline constexpr int SieveTwoLargePrimesFrom = 68;
-
-// The self-initialising quadratic sieve on an odd composite n of at most
-// SieveMostDigits digits that is not a perfect power, its polynomials
-// sieved on the context's threads; `primes` gives the factor base. Failed is
-// the rare case in which the relations give no split (or the sieve runs out
-// of polynomials); the caller then goes on by another method. Its working
-// storage is taken from the heap when it starts and given back when it ends.
-// Relations have two large primes from `twoLargePrimesFrom` digits, and
-// the sieve interval's half length (a multiple of 16) is `halfInterval`, or
-// set by the number's size when 0 (tests change both, to see on short
-// numbers what long ones do).
-Outcome Sieve(const wide::Number& n, const PrimeSequence& primes, wide::Number& factor,
-              const Context& context, int twoLargePrimesFrom = SieveTwoLargePrimesFrom,
-              int halfInterval = 0);
 
 }  // namespace factoring

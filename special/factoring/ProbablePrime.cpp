@@ -101,7 +101,7 @@ bool StrongLucasProbablePrime(const Mod& mod) {
 
 // Whether n passes the strong probable-prime test to base a, for an odd n
 // and n - 1 = d * 2^s with d odd.
-bool StrongProbablePrime(const WordModulus& mod, std::uint64_t a, std::uint64_t d, int s) {
+bool StrongProbablePrime(const modular::WordModulus& mod, std::uint64_t a, std::uint64_t d, int s) {
   const std::uint64_t n = mod.modulus();
   const std::uint64_t one = mod.FromSmall(1);
   const std::uint64_t minusOne = mod.FromSmall(n - 1);
@@ -127,7 +127,7 @@ bool IsPrimeWord(std::uint64_t n) {
   if (n < 41 * 41) return n > 1;
   const int s = __builtin_ctzll(n - 1);
   const std::uint64_t d = (n - 1) >> s;
-  const WordModulus mod(n);
+  const modular::WordModulus mod(n);
   // No composite below 2^64 is a strong probable prime to all seven
   // (Jim Sinclair's set); a base that n divides tells nothing and is passed.
   for (const std::uint64_t a : {2, 325, 9375, 28178, 450775, 9780504, 1795265022}) {

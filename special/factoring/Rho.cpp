@@ -17,7 +17,7 @@ using modular::Natural;
 // gcd(value, n) for a residue of one word, which shares its divisors of n
 // with the number it stands for; Montgomery's residues take
 // modular::ProperFactor.
-bool ProperFactor(const WordModulus& mod, std::uint64_t value, Natural& factor) {
+bool ProperFactor(const modular::WordModulus& mod, std::uint64_t value, Natural& factor) {
   const std::uint64_t divisor = std::gcd(value, mod.modulus());
   factor = modular::FromSmall(divisor);
   return divisor != 1 && divisor != mod.modulus();
@@ -67,7 +67,7 @@ Outcome PollardBrent(const Mod& mod, std::uint64_t c, std::uint64_t iterations, 
 
 std::uint64_t RhoWord(std::uint64_t n) {
   assert(n % 2 == 1 && n < std::uint64_t{1} << 63);
-  const WordModulus mod(n);
+  const modular::WordModulus mod(n);
   Natural factor;
   for (std::uint64_t c = 1; c <= 8; ++c) {
     if (PollardBrent(mod, c, 1U << 20, factor, nullptr) == Outcome::Found) return factor.limb[0];

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "Methods.h"
+#include "Sieve.h"
 #include "SpecialFunctions.h"
 
 namespace factoring {
@@ -16,9 +17,24 @@ namespace {
 
 using modular::Natural;
 
-// Below this many digits rho and the curves split a number sooner than the
-// sieve's set-up would.
-constexpr int kSievedFrom = 20;
+// Perfect powers are taken apart before the curves, which find the prime of
+// a power slowly: n = root^k for a prime k, which is at most a sixteenth of
+// n's bits as every prime factor of n is above 2^16.
+bool PerfectPowerRoot(const Natural& n, Natural& root) {
+  const wide::Number value = modular::ToWide(n);
+  for (int k = 2; k <= modular::BitLength(n) / 16; ++k) {
+    bool prime = true;
+    for (int d = 2; d * d <= k; ++d)
+      prime = prime && k % d != 0;
+    if (!prime) continue;
+    wide::Number r;
+    if (wide::ExactRoot(value, k, r)) {
+      root = modular::FromWide(r);
+      return true;
+    }
+  }
+  return false;
+}
 
 // The curves spent on a number the sieve can take, before the sieve: enough
 // to find a small factor sooner than the sieve would, a fraction of the
@@ -42,7 +58,9 @@ Outcome FindFactor(const Natural& n, const PrimeSequence& primes, Natural& facto
   if (PerfectPowerRoot(n, factor)) return Outcome::Found;
   const wide::Number value = modular::ToWide(n);
   const int digits = wide::DecimalLength(value);
-  if (digits >= kSievedFrom && digits <= SieveMostDigits) {
+  // Below the sieve's first row rho and the curves split a number sooner
+  // than the sieve's set-up would.
+  if (digits >= SieveLeastDigits && digits <= SieveMostDigits) {
     // These numbers have no factor below 2^16, which leaves rho little to
     // find sooner than the sieve.
     if (const int curves = CurvesBeforeSieve(digits); curves > 0) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "NumberText.h"
-#include "factoring/PrimeSequence.h"
+#include "PrimeSequence.h"
 #include "support/Gmp.h"
 #include "support/RandomDigits.h"
 

@@ -96,3 +96,22 @@ std::string DigitString(const TBigNumber& x) {
   }
   return text;
 }
+
+std::string WithPoint(const TBigNumber& x, int decimals) {
+  std::string text = DigitString(x);
+  if (text.size() >= static_cast<std::size_t>(decimals))
+    text.insert(text.size() - static_cast<std::size_t>(decimals), 1, '.');
+  return text;
+}
+
+std::string InGroupsOfThree(std::string_view digits, int perLine) {
+  std::string grouped;
+  const std::size_t length = digits.size();
+  const std::size_t lineLength = 3 * static_cast<std::size_t>(perLine);
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::size_t left = length - i;  // digits from here to the end
+    if (i > 0 && left % 3 == 0) grouped += left % lineLength == 0 ? '\n' : ' ';
+    grouped += digits[i];
+  }
+  return grouped;
+}

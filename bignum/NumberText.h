@@ -35,3 +35,11 @@ bool ReadDigits(std::string_view text, TBigNumber& record);
 // outside 0..9 is written as its signed decimal value. Empty for Len 0 and for
 // a too-large record.
 std::string DigitString(const TBigNumber& x);
+
+// The digits of x with a point before the last `decimals` of them; no point
+// when there are fewer digits than that (".3162277660" for exactly that many).
+std::string WithPoint(const TBigNumber& x, int decimals);
+
+// A digit text in groups of three counted from its end, blank-separated,
+// `perLine` groups a line ("1 234 567" for "1234567").
+std::string InGroupsOfThree(std::string_view digits, int perLine);

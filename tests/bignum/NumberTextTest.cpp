@@ -145,4 +145,41 @@ TEST(DigitString, WritesDigitsOneToLen) {
   EXPECT_EQ(DigitString(odd), "1-1");
 }
 
+TEST(WithPoint, PlacesThePointBeforeTheLastDecimals) {
+  const struct {
+    const char* digits;
+    int decimals;
+    const char* text;
+  } cases[] = {
+      {"40000000000", 10, "4.0000000000"},
+      {"3162277660", 10, ".3162277660"},
+      {"316227766", 10, "316227766"},
+      {"1414", 3, "1.414"},
+      {"0", 3, "0"},
+      {"000", 3, ".000"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(WithPoint(RecordOver(c.digits, ""), c.decimals), c.text) << c.digits;
+  EXPECT_EQ(WithPoint(TooLargeNumber(), 3), "");
+}
+
+TEST(InGroupsOfThree, GroupsFromTheEndAndBreaksLines) {
+  const struct {
+    std::string digits;
+    int perLine;
+    std::string grouped;
+  } cases[] = {
+      {"", 10, ""},
+      {"12", 10, "12"},
+      {"123", 10, "123"},
+      {"1234", 10, "1 234"},
+      {"1234567", 2, "1\n234 567"},
+      {"123456", 2, "123 456"},
+      {"1234567890123", 2, "1\n234 567\n890 123"},
+      {std::string(31, '9'), 10, "9\n999 999 999 999 999 999 999 999 999 999"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(InGroupsOfThree(c.digits, c.perLine), c.grouped) << c.digits;
+}
+
 }  // namespace

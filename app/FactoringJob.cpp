@@ -2,7 +2,6 @@
 #include "FactoringJob.h"
 
 #include <QTimer>
-#include <algorithm>
 #include <future>
 #include <string>
 
@@ -59,36 +58,7 @@ void FactoringJob::Poll() {
   if (running_->outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
     return Finish();
   }
-  emit progress(ProgressText());
-}
-
-// For example "sieving: 41% of the relations \u00b7 12 s \u00b7 Esc cancels".
-QString FactoringJob::ProgressText() const {
-  const FactorProgress::Reading reading = running_->progress.Read();
-  QString doing;
-  switch (reading.phase) {
-    case FactorPhase::Starting:
-      doing = QStringLiteral("looking for factors");
-      break;
-    case FactorPhase::Curves:
-      doing = QStringLiteral("curves for factors up to %1 digits: %2 of %3")
-                  .arg(reading.digits)
-                  .arg(reading.done)
-                  .arg(reading.total);
-      break;
-    case FactorPhase::Sieving:
-      doing = QStringLiteral("sieving: %1% of the relations")
-                  .arg(reading.total > 0 ? std::min(99, 100 * reading.done / reading.total) : 0);
-      break;
-    case FactorPhase::Combining:
-      doing = QStringLiteral("combining the relations");
-      break;
-  }
-  const std::chrono::duration<double> elapsed =
-      std::chrono::steady_clock::now() - running_->started;
-  return QStringLiteral("%1 \u00b7 %2 s \u00b7 Esc cancels")
-      .arg(doing)
-      .arg(elapsed.count(), 0, 'f', elapsed.count() < 10 ? 1 : 0);
+  emit progress(running_->progress.Read(), std::chrono::steady_clock::now() - running_->started);
 }
 
 void FactoringJob::Finish() {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A prime factorisation on a worker thread, with its cancel flag, its clock
-// and its progress text. The window starts it, shows what it says and hears
+// and its progress. The window starts it, words what it reports and hears
 // when it has finished; nothing of the search runs on the window's thread.
 #pragma once
 
@@ -34,8 +34,8 @@ class FactoringJob : public QObject {
   // Starts the search for the factors of `number` on all the machine's
   // threads. Emits finished() before returning when the search ends within
   // the busy delay; otherwise emits busy(), then progress() every 100 ms
-  // (what the search is doing, how far it has come, the time it has taken),
-  // then finished().
+  // (how far the search has come and the time it has taken), then
+  // finished().
   void Start(const TBigNumber& number);
 
   // Asks a running search to stop and waits for it; finished() follows with
@@ -46,7 +46,7 @@ class FactoringJob : public QObject {
 
  signals:
   void busy();
-  void progress(const QString& text);
+  void progress(const FactorProgress::Reading& reading, std::chrono::duration<double> elapsed);
   // `factors` is "1" followed by " x " and each factor, smallest first; it
   // holds what was found so far when the search did not complete.
   void finished(FactorOutcome outcome, const QString& factors);
@@ -55,7 +55,6 @@ class FactoringJob : public QObject {
   struct Running;
 
   void Poll();
-  QString ProgressText() const;
   void Finish();
 
   Search search_;

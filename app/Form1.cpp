@@ -15,16 +15,21 @@
 #include <QValidator>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "NumberText.h"
+#include "Press.h"
 #include "Printing.h"
-#include "SpecialFunctions.h"
+#include "Progress.h"
 
 namespace {
 
 constexpr int kClientWidth = 773;
 constexpr int kClientHeight = 339;
 constexpr int kLabelHeight = 16;
+// A prime-factor search that outlasts this makes the window busy.
+constexpr std::chrono::milliseconds kBusyDelay(100);
 
 // Shows "busy" on the run button, painted at once, for the life of a long
 // computation; the mode's word comes back however the computation ends.
@@ -47,24 +52,11 @@ QString DigitText(const TBigNumber& x) {
   return QString::fromStdString(DigitString(x));
 }
 
-// The digits of x with a point before the last `decimals` of them; no point
-// when there are fewer digits than that.
-QString WithPoint(const TBigNumber& x, int decimals) {
-  QString text = DigitText(x);
-  if (text.size() >= decimals) text.insert(text.size() - decimals, '.');
-  return text;
-}
-
 // Writes a text into a field the way an answer appears: from its start, so
 // that a long number shows its leading digits.
 void Show(QLineEdit* field, const QString& text) {
   field->setText(text);
   field->setCursorPosition(0);
-}
-
-// True when the record reads as the one-digit number `value`.
-bool Reads(const TBigNumber& x, int value) {
-  return x.Len == 1 && x.Digits[1] == value;
 }
 
 // Sets a label's caption and sizes the label to it, as the labels size
@@ -101,14 +93,9 @@ bool IsDigit(QChar c) {
 // digits in groups of three, ten groups a line.
 QString LengthTip(const QString& text) {
   if (text.size() <= 20 || !std::all_of(text.begin(), text.end(), IsDigit)) return QString();
-  QString grouped;
-  const auto length = static_cast<int>(text.size());
-  for (int i = 0; i < length; ++i) {
-    const int left = length - i;  // digits from here to the end
-    if (i > 0 && left % 3 == 0) grouped += left % 30 == 0 ? u'\n' : u' ';
-    grouped += text[i];
-  }
-  return QStringLiteral("%1 digits\n%2").arg(length).arg(grouped);
+  return QStringLiteral("%1 digits\n%2")
+      .arg(text.size())
+      .arg(QString::fromStdString(InGroupsOfThree(text.toStdString(), 10)));
 }
 
 template <typename Widget>
@@ -135,8 +122,7 @@ QLineEdit* PlaceEdit(QWidget* parent, const char* name, int top) {
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent)
-    : TForm1(FactorIntoPrimes, std::chrono::milliseconds(100), parent) {}
+TForm1::TForm1(QWidget* parent) : TForm1(FactorIntoPrimes, kBusyDelay, parent) {}
 
 TForm1::TForm1(FactoringJob::Search search, std::chrono::milliseconds busyDelay, QWidget* parent)
     : QMainWindow(parent),
@@ -157,7 +143,10 @@ TForm1::TForm1(FactoringJob::Search search, std::chrono::milliseconds busyDelay,
   PlaceOnScreen();
 
   connect(factoring_, &FactoringJob::busy, this, &TForm1::EnterBusy);
-  connect(factoring_, &FactoringJob::progress, Edit2, &QLineEdit::setPlaceholderText);
+  connect(factoring_, &FactoringJob::progress, this,
+          [this](const FactorProgress::Reading& reading, std::chrono::duration<double> elapsed) {
+            Edit2->setPlaceholderText(QString::fromStdString(BusyLineText(reading, elapsed)));
+          });
   connect(factoring_, &FactoringJob::finished, this, &TForm1::FinishFactoring);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, factoring_, &FactoringJob::Cancel);
@@ -339,150 +328,36 @@ void TForm1::n1Click() {
 }
 
 // The mode is the run button's caption; a caption that names no mode
-// ("busy") runs nothing.
+// ("busy") runs nothing. The press's rules are Press's; the window applies
+// what it says, starts the factoring search it asks for and raises the
+// error box.
 void TForm1::Button1Click() {
-  const Mode* mode = FindMode(Button1->text());
+  const Mode* mode = FindMode(Button1->text().toStdString());
   if (!mode) return;
-  try {
-    Press(*mode);
-  } catch (const ConversionError& error) {
-    ShowConversionError(error);
+  PressEffects effects;
+  {
+    std::optional<BusyCaption> busy;
+    if (mode->showsBusy) busy.emplace(Button1, mode->word);
+    effects = Press(*mode, Edit1->text().toStdString(), Edit2->text().toStdString(), Numbers);
   }
-}
-
-// One press of the run button: read the operands, run the mode's operation,
-// show its answer. A field that is not a number ends the press with the
-// conversion error; one that does not fit a record, with "too large".
-void TForm1::Press(const Mode& mode) {
-  Edit3->clear();
-  converting_ = Edit1;
-  if (!ReadField(Edit1->text(), Numbers[1])) return ShowTooLarge(mode);
-  if (mode.second != SecondOperand::NotRead) {
-    // The placeholder keeps whatever Edit2 shows from failing a one-operand press.
-    const QString text2 = mode.second == SecondOperand::Placeholder
-                              ? QString::fromLatin1(kPlaceholderOperand)
-                              : Edit2->text();
-    converting_ = mode.second == SecondOperand::Field ? Edit2 : nullptr;
-    if (!ReadField(text2, Numbers[2])) return ShowTooLarge(mode);
+  const std::array<std::pair<QLabel*, QLineEdit*>, 4> lines{
+      {{Label1, Edit1}, {Label2, Edit2}, {Label3, Edit3}, {Label4, Edit4}}};
+  for (int line = 1; line <= 4; ++line) {
+    const LineEffect& effect = effects.Line(line);
+    const auto [label, field] = lines[line - 1];
+    if (effect.caption) SetCaption(label, QString::fromStdString(*effect.caption));
+    if (effect.text) Show(field, QString::fromStdString(*effect.text));
+    if (effect.shown) {
+      label->show();
+      field->show();
+    }
   }
-  switch (mode.operation) {
-    case Operation::Plus:
-      if (!StoreAnswer(AddNumbers(Numbers[1], Numbers[2]))) return ShowTooLarge(mode);
-      return ShowAnswer();
-    case Operation::Minus:
-      Subtraction();
-      return ShowAnswer();
-    case Operation::Multiply:
-      if (!Multiplication()) return ShowTooLarge(mode);
-      return ShowAnswer();
-    case Operation::Divide:
-      if (Division()) ShowAnswer();
-      return;
-    case Operation::SquareRoot:
-      return SquareRootBranch();
-    case Operation::PrimeFactors:
-      return PrimeFactorBranch();
-    case Operation::NthRoot:
-      ShowAnswer();
-      return NthRootBranch();
-    case Operation::Reciprocal:
-      return ReciprocalBranch();
-    case Operation::Power:
-      return PowerBranch();
-    case Operation::Factorial:
-      return FactorialBranch();
-  }
-}
-
-bool TForm1::ReadField(const QString& text, TBigNumber& record) {
-  return ReadDigits(text.toStdString(), record);
-}
-
-void TForm1::Subtraction() {
-  if (IsGreater(Numbers[1], Numbers[2])) {
-    Numbers[Answer] = SubtractNumbers(Numbers[1], Numbers[2]);
-  } else {
-    Numbers[Answer].Len = 0;
-  }
-  if (Numbers[Answer].Len == 0) Show(Edit3, QStringLiteral("negative or zero"));
-}
-
-// Keeps an answer that fits as the press's answer; false for one too large.
-bool TForm1::StoreAnswer(const TBigNumber& answer) {
-  if (IsTooLarge(answer)) return false;
-  Numbers[Answer] = answer;
-  return true;
-}
-
-// An empty field multiplies as zero.
-bool TForm1::Multiplication() {
-  if (Edit1->text().isEmpty() || Edit2->text().isEmpty()) return StoreAnswer(ZeroNumber(1));
-  return StoreAnswer(MultiplyNumbers(Numbers[1], Numbers[2]));
-}
-
-// Refuses, silently, an empty field and a divisor that reads as zero; a
-// remainder shown by an earlier press then stays.
-bool TForm1::Division() {
-  if (Numbers[2].Digits[1] == 0 || Edit2->text().isEmpty() || Edit1->text().isEmpty()) {
-    return false;
-  }
-  Numbers[Answer] = DivideNumbers(Numbers[1], Numbers[2], Numbers[Remainder]);
-  SetCaption(Label4, QStringLiteral("remainder"));
-  Show(Edit4, DigitText(Numbers[Remainder]));
-  Label4->show();
-  Edit4->show();
-  return true;
-}
-
-void TForm1::FactorialBranch() {
-  Edit2->clear();
-  if (Edit1->text().isEmpty()) return;
-  if (!StoreAnswer(Factorial(Edit1->text().toStdString())))
-    return ShowTooLarge(ModeOf(Operation::Factorial));
-  Show(Edit2, DigitText(Numbers[Answer]));
-}
-
-// 1/x reads "0.", the zeros that Scale places, then the digits.
-void TForm1::ReciprocalBranch() {
-  if (Edit1->text().isEmpty()) return Edit2->clear();
-  if (Reads(Numbers[1], 0)) return Show(Edit2, QStringLiteral("you tell me"));
-  if (Reads(Numbers[1], 1)) return Show(Edit2, QStringLiteral("1"));
-  if (!StoreAnswer(Reciprocal(Numbers[1], Numbers[Remainder])))
-    return ShowTooLarge(ModeOf(Operation::Reciprocal));
-  const int zeros = std::max(Numbers[Answer].Scale - 2, 0);
-  Show(Edit2, QStringLiteral("0.") + QString(zeros, '0') + DigitText(Numbers[Answer]));
-}
-
-// A negative power of a whole number other than 1 is no whole number.
-void TForm1::PowerBranch() {
-  if (Edit1->text().isEmpty() || Edit2->text().isEmpty()) return;
-  converting_ = Edit2;
-  const std::int32_t exponent = TextToInteger(Edit2->text().toStdString());
-  SetCaption(Label3, QStringLiteral("answer"));
-  Label3->show();
-  Edit3->show();
-  if (exponent < 0 && !Reads(Numbers[1], 1)) {
-    return Show(Edit3, Reads(Numbers[1], 0) ? QStringLiteral("you tell me")
-                                            : QStringLiteral("not a whole number"));
-  }
-  if (!StoreAnswer(PowerOf(Numbers[1], exponent))) return ShowTooLarge(ModeOf(Operation::Power));
-  Show(Edit3, DigitText(Numbers[Answer]));
-}
-
-// The factors stand on the second line after a leading "1", each after " x ".
-// The search runs on a worker thread; one that takes longer than the busy
-// delay makes the window busy until it ends or is cancelled.
-void TForm1::PrimeFactorBranch() {
-  if (Edit1->text().isEmpty()) return Edit2->clear();
-  SetCaption(Label2, QStringLiteral("answer"));
-  Label2->show();
-  Edit2->show();
-  if (Reads(Numbers[1], 0) || Reads(Numbers[1], 1) || Reads(Numbers[1], 2) ||
-      Reads(Numbers[1], 3)) {
-    return Show(Edit2, DigitText(Numbers[1]));
-  }
-  Edit2->clear();
-  factoring_->Start(Numbers[1]);
+  if (effects.searchesFactors) factoring_->Start(Numbers[1]);
+  if (effects.error)
+    ShowConversionError(QString::fromStdString(*effects.error), effects.errorField == 1 ? Edit1
+                                                                : effects.errorField == 2
+                                                                    ? Edit2
+                                                                    : nullptr);
 }
 
 // Only Esc and closing the window are taken while the window is busy; the
@@ -532,91 +407,18 @@ void TForm1::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
-// The root shows ten decimals on the second line.
-void TForm1::SquareRootBranch() {
-  Label2->show();
-  Edit2->show();
-  Edit2->clear();
-  if (Edit1->text().isEmpty()) return;
-  if (Reads(Numbers[1], 0)) {
-    Numbers[Answer] = SmallNumber(0);
-    return Show(Edit2, QStringLiteral("0"));
-  }
-  TBigNumber root;
-  {
-    const BusyCaption busy(Button1, ModeOf(Operation::SquareRoot).word);
-    root = SquareRoot(Numbers[1]);
-  }
-  if (!StoreAnswer(root)) return ShowTooLarge(ModeOf(Operation::SquareRoot));
-  Show(Edit2, WithPoint(Numbers[Answer], 10));
-}
-
-// The root shows three decimals on the third line, under "The root". The
-// degree 2 is taken by the square root, cut to three decimals; it empties the
-// degree field, so that the next press takes the degree 2 again. A degree
-// that fails leaves the mode in place and no answer standing.
-void TForm1::NthRootBranch() {
-  if (Edit2->text().isEmpty()) Show(Edit2, QStringLiteral("2"));
-  std::int32_t degree = 0;
-  try {
-    converting_ = Edit2;
-    degree = TextToInteger(Edit2->text().toStdString());
-    if (degree <= 1) throw ConversionError("-");
-  } catch (const ConversionError&) {
-    Edit3->clear();
-    throw;
-  }
-  SetCaption(Label3, QStringLiteral("The root"));
-  Label3->show();
-  Edit3->show();
-  Edit3->clear();
-  if (Edit1->text().isEmpty()) return;
-  if (IsZeroValue(Numbers[1])) {
-    Numbers[Answer] = SmallNumber(0);
-    return Show(Edit3, QStringLiteral("0"));
-  }
-  TBigNumber root;
-  {
-    const BusyCaption busy(Button1, ModeOf(Operation::NthRoot).word);
-    root = degree == 2 ? SquareRoot(Numbers[1]) : NthRoot(Numbers[1], degree);
-  }
-  if (degree == 2) {
-    Edit2->clear();
-    if (!IsTooLarge(root)) root.Len -= 7;
-  }
-  if (!StoreAnswer(root)) return ShowTooLarge(ModeOf(Operation::NthRoot));
-  Show(Edit3, WithPoint(Numbers[Answer], 3));
-}
-
-void TForm1::ShowAnswer() {
-  SetCaption(Label3, QStringLiteral("answer"));
-  if (Numbers[Answer].Len != 0) Show(Edit3, DigitText(Numbers[Answer]));
-  Label3->show();
-  Edit3->show();
-}
-
-void TForm1::ShowTooLarge(const Mode& mode) {
-  QLabel* label = mode.answerLine == 2 ? Label2 : Label3;
-  QLineEdit* field = mode.answerLine == 2 ? Edit2 : Edit3;
-  if (mode.tooLargeCaption) SetCaption(label, QString::fromLatin1(mode.tooLargeCaption));
-  Show(field, QStringLiteral("too large"));
-  label->show();
-  field->show();
-}
-
-void TForm1::ShowConversionError(const ConversionError& error) {
-  QMessageBox box(QMessageBox::Critical, windowTitle(), QString::fromStdString(error.what()) + '.',
-                  QMessageBox::Ok, this);
+void TForm1::ShowConversionError(const QString& message, QLineEdit* atFault) {
+  QMessageBox box(QMessageBox::Critical, windowTitle(), message, QMessageBox::Ok, this);
   box.setObjectName(QStringLiteral("ErrorBox"));
   box.exec();
   // Back to the field at fault, its first character that is no digit
   // selected (or the whole text, when every character is a digit).
-  if (!converting_) return;
-  const QString text = converting_->text();
+  if (!atFault) return;
+  const QString text = atFault->text();
   const auto wrong = std::find_if_not(text.begin(), text.end(), IsDigit);
-  converting_->setFocus();
-  if (wrong == text.end()) return converting_->selectAll();
-  converting_->setSelection(static_cast<int>(wrong - text.begin()), 1);
+  atFault->setFocus();
+  if (wrong == text.end()) return atFault->selectAll();
+  atFault->setSelection(static_cast<int>(wrong - text.begin()), 1);
 }
 
 void TForm1::Button2Click() {
@@ -628,11 +430,11 @@ void TForm1::exit1Click() {
 }
 
 void TForm1::Button3Click() {
-  Memory = Numbers[Answer];
+  Memory = Numbers[kAnswer];
 }
 
 void TForm1::Button6Click() {
-  Memory1 = Numbers[Answer];
+  Memory1 = Numbers[kAnswer];
 }
 
 void TForm1::Button4Click() {

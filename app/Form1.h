@@ -15,13 +15,13 @@
 #include "BigNumber.h"
 #include "FactoringJob.h"
 #include "Modes.h"
+#include "Press.h"
 
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPrinter;
 class QPushButton;
-class ConversionError;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -34,11 +34,8 @@ class TForm1 : public QMainWindow {
          QWidget* parent = nullptr);
   ~TForm1() override;
 
-  // The window's number records: operands 1 and 2, the answer and the
-  // remainder.
-  static constexpr int Answer = 3;
-  static constexpr int Remainder = 6;
-  const std::array<TBigNumber, 7>& numbers() const { return Numbers; }
+  // The window's number records (Press.h).
+  const Records& numbers() const { return Numbers; }
   const TBigNumber& memory() const { return Memory; }
   const TBigNumber& memory1() const { return Memory1; }
 
@@ -76,23 +73,9 @@ class TForm1 : public QMainWindow {
   void n1Click();
 
   void Button1Click();
-  void Press(const Mode& mode);
-  bool ReadField(const QString& text, TBigNumber& record);
-  bool StoreAnswer(const TBigNumber& answer);
-  void Subtraction();
-  bool Multiplication();
-  bool Division();
-  void FactorialBranch();
-  void ReciprocalBranch();
-  void PowerBranch();
-  void PrimeFactorBranch();
   void EnterBusy();
   void FinishFactoring(FactorOutcome outcome, const QString& factors);
-  void SquareRootBranch();
-  void NthRootBranch();
-  void ShowAnswer();
-  void ShowTooLarge(const Mode& mode);
-  void ShowConversionError(const ConversionError& error);
+  void ShowConversionError(const QString& message, QLineEdit* atFault);
   void PlaceOnScreen();
 
   void Button2Click();
@@ -118,8 +101,6 @@ class TForm1 : public QMainWindow {
   QLineEdit* Edit2 = nullptr;
   QLineEdit* Edit3 = nullptr;
   QLineEdit* Edit4 = nullptr;
-  // The field a press is converting: the error box points there.
-  QLineEdit* converting_ = nullptr;
   QPushButton* Button1 = nullptr;
   QPushButton* Button2 = nullptr;
   QPushButton* Button3 = nullptr;
@@ -129,7 +110,7 @@ class TForm1 : public QMainWindow {
   QPushButton* Button7 = nullptr;
   QPushButton* Button8 = nullptr;
 
-  std::array<TBigNumber, 7> Numbers{};
+  Records Numbers{};
   TBigNumber Memory{};
   TBigNumber Memory1{};
   std::unique_ptr<QPrinter> Printer;

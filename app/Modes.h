@@ -3,12 +3,12 @@
 // from its row; a press of the run button finds the row whose word equals
 // the button's caption, so that the caption stays the one record of the
 // mode. Adding an operation takes one row here, one mode command, one menu
-// line and one branch of the press.
+// line and one branch of the press (Press.cpp).
 #pragma once
 
-#include <QStringView>
 #include <array>
 #include <cstddef>
+#include <string_view>
 
 enum class Operation {
   Plus,
@@ -41,22 +41,23 @@ struct Mode {
   SecondOperand second;
   int answerLine;               // 2 or 3: the line that shows the answer
   const char* tooLargeCaption;  // the answer line's caption with "too large"; nullptr keeps it
+  bool showsBusy;               // the run button reads "busy" while the press works
 };
 
 inline constexpr const char* kPlaceholderOperand = "1234";
 
 // clang-format off
 inline constexpr std::array<Mode, 10> kModes{{
-  {Operation::Plus, "EXE", "plus", "This number plus", "this number", true, "", SecondOperand::Field, 3, "answer"},
-  {Operation::Minus, "exe", "minus", "This number minus", "this number", true, "", SecondOperand::Field, 3, "answer"},
-  {Operation::Multiply, "go", "multiply", "This number multiplied", "with this number", true, "", SecondOperand::Field, 3, "answer"},
-  {Operation::Divide, "ok", "divide", "enter number to divide", "enter divider", true, "", SecondOperand::Field, 3, "answer"},
-  {Operation::SquareRoot, "calc", "sqroot", "The square root of this number", "is this number or nearly this number", false, "", SecondOperand::Placeholder, 2, nullptr},
-  {Operation::PrimeFactors, "run", "prime factors", "number to determine factors", nullptr, false, kPlaceholderOperand, SecondOperand::Placeholder, 2, "answer"},
-  {Operation::NthRoot, "RUN", "nth root of number", "The nth root of this number", "enter what root degree", true, "", SecondOperand::Field, 3, "The root"},
-  {Operation::Reciprocal, "RUNN", "1/x", "1 divided by this number", "answer", true, "", SecondOperand::NotRead, 2, nullptr},
-  {Operation::Power, "runn", "x to the power of n", "this number to the power ", "of this number", true, "", SecondOperand::NotRead, 3, "answer"},
-  {Operation::Factorial, "do it", "n!", "1 x 2 x 3 x ... x n  enter n  ", "answer", true, "", SecondOperand::NotRead, 2, nullptr},
+  {Operation::Plus, "EXE", "plus", "This number plus", "this number", true, "", SecondOperand::Field, 3, "answer", false},
+  {Operation::Minus, "exe", "minus", "This number minus", "this number", true, "", SecondOperand::Field, 3, "answer", false},
+  {Operation::Multiply, "go", "multiply", "This number multiplied", "with this number", true, "", SecondOperand::Field, 3, "answer", false},
+  {Operation::Divide, "ok", "divide", "enter number to divide", "enter divider", true, "", SecondOperand::Field, 3, "answer", false},
+  {Operation::SquareRoot, "calc", "sqroot", "The square root of this number", "is this number or nearly this number", false, "", SecondOperand::Placeholder, 2, nullptr, true},
+  {Operation::PrimeFactors, "run", "prime factors", "number to determine factors", nullptr, false, kPlaceholderOperand, SecondOperand::Placeholder, 2, "answer", false},
+  {Operation::NthRoot, "RUN", "nth root of number", "The nth root of this number", "enter what root degree", true, "", SecondOperand::Field, 3, "The root", true},
+  {Operation::Reciprocal, "RUNN", "1/x", "1 divided by this number", "answer", true, "", SecondOperand::NotRead, 2, nullptr, false},
+  {Operation::Power, "runn", "x to the power of n", "this number to the power ", "of this number", true, "", SecondOperand::NotRead, 3, "answer", false},
+  {Operation::Factorial, "do it", "n!", "1 x 2 x 3 x ... x n  enter n  ", "answer", true, "", SecondOperand::NotRead, 2, nullptr, false},
 }};
 // clang-format on
 
@@ -74,9 +75,9 @@ constexpr const Mode& ModeOf(Operation operation) {
 
 // The mode whose word is `caption`, or nullptr when none is (as while the
 // button reads "busy").
-inline const Mode* FindMode(QStringView caption) {
+inline const Mode* FindMode(std::string_view caption) {
   for (const Mode& mode : kModes) {
-    if (caption == QLatin1String(mode.word)) return &mode;
+    if (caption == mode.word) return &mode;
   }
   return nullptr;
 }

@@ -1,5 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SpecialFunctions.h"
+
+#include <algorithm>
+
+#include "NumberText.h"
 #include "WideNumber.h"
 
 namespace {
@@ -42,4 +46,9 @@ TBigNumber Reciprocal(const TBigNumber& x, TBigNumber& remainder) {
   remainder = wide::ToRecord(rest);
   digits.Scale = IsPowerOfTen(x) ? x.Len : x.Len + 1;
   return digits;
+}
+
+std::string ReciprocalText(const TBigNumber& digits) {
+  return "0." + std::string(static_cast<std::size_t>(std::max(digits.Scale - 2, 0)), '0') +
+         DigitString(digits);
 }

@@ -155,3 +155,10 @@ TBigNumber NthRoot(const TBigNumber& a, std::int32_t n, int* steps) {
     if (settled) return wide::ToRecord(r);
   }
 }
+
+TBigNumber RootToThreeDecimals(const TBigNumber& a, std::int32_t n) {
+  if (n != 2) return NthRoot(a, n);
+  TBigNumber root = SquareRoot(a);
+  if (!IsTooLarge(root)) root.Len -= 7;
+  return root;
+}

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <string_view>
 
 #include "BigNumber.h"
@@ -53,6 +54,10 @@ inline constexpr std::int32_t LongestNthRootScaled = 1800;
 // for n <= 1. Zero for an argument of value zero (or Len 0). Too large when
 // M is longer than LongestNthRootScaled digits. Each step is wide::RootStep.
 TBigNumber NthRoot(const TBigNumber& a, std::int32_t n, int* steps = nullptr);
+
+// The nth root to three decimals as the nth-root mode shows it: NthRoot,
+// but for n = 2 the square root cut from ten decimals to three (1414 for 2).
+TBigNumber RootToThreeDecimals(const TBigNumber& a, std::int32_t n);
 
 enum class FactorOutcome { Complete, Cancelled, TooLarge };
 
@@ -119,6 +124,9 @@ FactorOutcome FactorIntoPrimes(const TBigNumber& a,
 // too-large record. An x with leading zeros is ordered by its length, as the
 // record comparisons do, and is taken up to MaxDigits - 25 digits.
 TBigNumber Reciprocal(const TBigNumber& x, TBigNumber& remainder);
+
+// Reciprocal's answer as it reads: "0.", Scale - 2 zeros, then the digits.
+std::string ReciprocalText(const TBigNumber& digits);
 
 // x^n by n multiplications of a running product that starts at 1. The bases
 // 0 and 1 are returned as they are for every n, and every other base gives 1

@@ -6,11 +6,9 @@
 // that the dense step needs; and a row with ones in a few columns is
 // cleared by adding the lightest of those columns to the others and dropping
 // it. Each step keeps the surplus of columns over rows, and each column
-// remembers which input vectors it sums. What is left is a fraction of the
-// size (a sieve's matrix of 10,000 primes goes dense at under half) and
-// is solved by Gauss-Jordan elimination on bit-packed rows, eight columns
-// a pass (a 90-digit sieve's matrix of 40,048 relations went dense at
-// 18,844 and was solved in 4.1 s, against 17.9 s a column a pass).
+// remembers which input vectors it sums. What is left, under half the size
+// for a sieve's matrix, is solved by Gauss-Jordan elimination on bit-packed
+// rows, eight columns a pass.
 #include "Dependencies.h"
 
 #include <algorithm>
@@ -26,8 +24,7 @@ using Indices = std::vector<int>;
 // Surplus columns kept for the dense step; each gives a dependency.
 constexpr int kSurplus = 64;
 // Rows with ones in at most this many columns are cleared before the dense
-// step (a 75-digit sieve's matrix: 20, 40 and 80 leave 4,990, 4,320 and
-// 3,800 columns, solved in 0.61, 0.52 and 0.58 s).
+// step (docs/tuning.md).
 constexpr int kMostMerged = 40;
 
 // Gauss-Jordan elimination of bit-packed rows, `words` words each, takes

@@ -8,17 +8,17 @@
 
 namespace factoring {
 
-// The quadratic sieve's partial findings as a graph: every large prime is a
-// vertex, as is 1, and every finding an edge between its two large primes
-// (1 and p for a finding with one).
-// The findings along a cycle have each large prime an even number of times.
+// The sieve's partials as a graph: every large prime is a vertex, as is 1,
+// and every partial an edge between its two large primes (1 and p for a
+// partial with one). The partials along a cycle have each large prime an
+// even number of times.
 // An edge between two vertices that are already connected closes a new,
 // independent cycle; the others make a spanning forest.
 class LargePrimeGraph {
  public:
-  using Cycle = std::vector<std::int32_t>;  // the findings along it
+  using Cycle = std::vector<std::int32_t>;  // the relations along it
 
-  // The edge of finding `index` between large[0] and large[1]; true when it
+  // The edge of relation `index` between large[0] and large[1]; true when it
   // closes a cycle.
   bool Add(const std::array<std::uint32_t, 2>& large, std::int32_t index) {
     const int u = Vertex(large[0]);
@@ -32,7 +32,7 @@ class LargePrimeGraph {
 
   std::size_t Edges() const { return edges_.size(); }
 
-  // The findings of every cycle closed so far: the closing edge and the
+  // The relations of every cycle closed so far: the closing edge and the
   // forest's paths from its two ends up to where they meet.
   std::vector<Cycle> Cycles() const {
     const int vertices = static_cast<int>(parent_.size());
@@ -64,11 +64,11 @@ class LargePrimeGraph {
     std::vector<Cycle> cycles;
     for (const Edge& closing : edges_) {
       if (!closing.closes) continue;
-      Cycle cycle{closing.finding};
+      Cycle cycle{closing.relation};
       for (int a = closing.u, b = closing.v; a != b;) {
         int& deeper = depth[a] >= depth[b] ? a : b;
         const Edge& step = edges_[up[deeper]];
-        cycle.push_back(step.finding);
+        cycle.push_back(step.relation);
         deeper = step.u == deeper ? step.v : step.u;
       }
       cycles.push_back(std::move(cycle));
@@ -80,7 +80,7 @@ class LargePrimeGraph {
   struct Edge {
     int u;
     int v;
-    std::int32_t finding;
+    std::int32_t relation;
     bool closes;
   };
 

@@ -40,9 +40,7 @@ bool PerfectPowerRoot(const Natural& n, Natural& root) {
 // to find a small factor sooner than the sieve would, a fraction of the
 // sieve's time when there is none. Past 60 digits, the levels up to a
 // third of the number's digits; from 95 digits, where the sieve takes most
-// of an hour, the share of the next level up to that third too (at 100
-// digits the curves for 30 digits missed two of six 30-digit factors, which
-// the next level's first curves found in minutes).
+// of an hour, the share of the next level up to that third too.
 int CurvesBeforeSieve(int digits) {
   if (digits < 40) return 0;
   if (digits < 45) return 4;

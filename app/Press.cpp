@@ -155,15 +155,21 @@ class Pressing {
     effects_.searchesFactors = true;
   }
 
+  // An empty first field shows nothing and a zero "0", its root; true
+  // when either settles the press.
+  bool SettlesRoot(int line) {
+    if (text1_.empty()) return true;
+    if (!IsZeroValue(numbers_[1])) return false;
+    numbers_[kAnswer] = SmallNumber(0);
+    Show(line, "0");
+    return true;
+  }
+
   // The root shows ten decimals on the second line.
   void SquareRootBranch() {
     Reveal(2);
     Show(2, "");
-    if (text1_.empty()) return;
-    if (IsZeroValue(numbers_[1])) {
-      numbers_[kAnswer] = SmallNumber(0);
-      return Show(2, "0");
-    }
+    if (SettlesRoot(2)) return;
     if (!StoreAnswer(SquareRoot(numbers_[1]))) return ShowTooLarge();
     Show(2, WithPoint(numbers_[kAnswer], 10));
   }
@@ -186,11 +192,7 @@ class Pressing {
     Caption(3, "The root");
     Reveal(3);
     Show(3, "");
-    if (text1_.empty()) return;
-    if (IsZeroValue(numbers_[1])) {
-      numbers_[kAnswer] = SmallNumber(0);
-      return Show(3, "0");
-    }
+    if (SettlesRoot(3)) return;
     const TBigNumber root = RootToThreeDecimals(numbers_[1], degree);
     if (degree == 2) Show(2, "");
     if (!StoreAnswer(root)) return ShowTooLarge();

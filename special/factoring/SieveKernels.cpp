@@ -146,30 +146,34 @@ bool Supports(Instructions instructions) {
 #endif
 }
 
-MarkRoots MarkRootsFor(Instructions instructions) {
-  switch (instructions) {
-    case Instructions::Portable:
-      return MarkRootsPortable;
+// Each set of instructions' own versions; nullptr where it has none.
+struct Kernels {
+  Instructions instructions;
+  MarkRoots markRoots;
+  MoveRoots moveRoots;
+};
+constexpr Kernels kKernels[] = {
+    {Instructions::Portable, MarkRootsPortable, MoveRootsPortable},
 #if defined(__x86_64__)
-    case Instructions::Avx2:
-      return MarkRootsAvx2;
+    {Instructions::Avx2, MarkRootsAvx2, nullptr},
+    {Instructions::Avx512, nullptr, MoveRootsAvx512},
 #endif
-    default:
-      return nullptr;
-  }
+};
+
+const Kernels* KernelsFor(Instructions instructions) {
+  for (const Kernels& kernels : kKernels)
+    if (kernels.instructions == instructions) return &kernels;
+  return nullptr;
+}
+
+MarkRoots MarkRootsFor(Instructions instructions) {
+  const Kernels* kernels = KernelsFor(instructions);
+  return kernels != nullptr ? kernels->markRoots : nullptr;
 }
 
 MoveRoots MoveRootsFor(Instructions instructions) {
-  switch (instructions) {
-    case Instructions::Portable:
-      return MoveRootsPortable;
-#if defined(__x86_64__)
-    case Instructions::Avx512:
-      return MoveRootsAvx512;
-#endif
-    default:
-      return nullptr;
-  }
+  const Kernels* kernels = KernelsFor(instructions);
+  return kernels != nullptr ? kernels->moveRoots : nullptr;
 }
 
 MarkRoots ChooseMarkRoots() {

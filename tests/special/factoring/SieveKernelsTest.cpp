@@ -119,8 +119,8 @@ TEST_P(SieveKernels, MoveRootsAgreesWithThePortableMove) {
   }
 }
 
-std::string NameOf(const testing::TestParamInfo<Instructions>& info) {
-  switch (info.param) {
+std::string NameOf(Instructions instructions) {
+  switch (instructions) {
     case Instructions::Portable:
       return "Portable";
     case Instructions::Avx2:
@@ -131,7 +131,18 @@ std::string NameOf(const testing::TestParamInfo<Instructions>& info) {
   return "";
 }
 
+}  // namespace
+
+namespace factoring {
+// CTest's names for the rows.
+void PrintTo(Instructions instructions, std::ostream* out) {
+  *out << NameOf(instructions);
+}
+}  // namespace factoring
+
+namespace {
+
 INSTANTIATE_TEST_SUITE_P(, SieveKernels, testing::Values(Instructions::Avx2, Instructions::Avx512),
-                         NameOf);
+                         [](const auto& info) { return NameOf(info.param); });
 
 }  // namespace

@@ -9,11 +9,11 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build gzip
   qt6-base-dev libgl-dev fonts-dejavu-core
-  libgmp-dev libecm-dev
+  libgmp-dev libecm-dev libpari-dev
 )
 if [ "${1:-all}" != run ]; then
   packages+=(
-    clang-format clang libclang-rt-14-dev
+    pari-gp clang-format clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     cups poppler-utils dpkg-dev file
     lintian appstream desktop-file-utils

@@ -115,8 +115,11 @@ QLabel* PlaceLabel(QWidget* parent, const char* name, int left, int top) {
 QLineEdit* PlaceEdit(QWidget* parent, const char* name, int top) {
   auto* field = Place<QLineEdit>(parent, name, QRect(10, top, 753, 24), QString::fromLatin1(name));
   field->setValidator(new SingleLine(field));
-  QObject::connect(field, &QLineEdit::textChanged, field,
-                   [field](const QString& text) { field->setToolTip(LengthTip(text)); });
+  // A new text is no longer the answer a proof's state described.
+  QObject::connect(field, &QLineEdit::textChanged, field, [field](const QString& text) {
+    field->setToolTip(LengthTip(text));
+    field->setAccessibleDescription(QString());
+  });
   return field;
 }
 
@@ -127,7 +130,8 @@ TForm1::TForm1(QWidget* parent) : TForm1(FactorIntoPrimes, kBusyDelay, parent) {
 TForm1::TForm1(FactoringJob::Search search, std::chrono::milliseconds busyDelay, QWidget* parent)
     : QMainWindow(parent),
       Printer(std::make_unique<QPrinter>(QPrinter::HighResolution)),
-      factoring_(new FactoringJob(std::move(search), busyDelay, this)) {
+      factoring_(new FactoringJob(std::move(search), busyDelay, this)),
+      proof_(new ProofJob(ProofJob::FindProver(), this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quorvex"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -148,8 +152,12 @@ TForm1::TForm1(FactoringJob::Search search, std::chrono::milliseconds busyDelay,
             Edit2->setPlaceholderText(QString::fromStdString(BusyLineText(reading, elapsed)));
           });
   connect(factoring_, &FactoringJob::finished, this, &TForm1::FinishFactoring);
+  connect(proof_, &ProofJob::changed, this, &TForm1::ShowProof);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(escape, &QShortcut::activated, factoring_, &FactoringJob::Cancel);
+  connect(escape, &QShortcut::activated, this, [this] {
+    factoring_->Cancel();
+    proof_->Stop(true);
+  });
   FormCreate();
 }
 
@@ -272,6 +280,7 @@ void TForm1::HideInputs() {
 }
 
 void TForm1::EnterMode(const Mode& mode) {
+  proof_->Stop(false);
   HideInputs();
   SetCaption(Label1, mode.label1);
   if (mode.label2) SetCaption(Label2, mode.label2);
@@ -334,6 +343,7 @@ void TForm1::n1Click() {
 void TForm1::Button1Click() {
   const Mode* mode = FindMode(Button1->text().toStdString());
   if (!mode) return;
+  proof_->Stop(false);
   PressEffects effects;
   {
     std::optional<BusyCaption> busy;
@@ -378,7 +388,18 @@ void TForm1::FinishFactoring(FactorOutcome outcome, const QString& factors) {
     centralWidget()->setEnabled(true);
     Button1->setFocus();
   }
-  if (outcome == FactorOutcome::Complete) Show(Edit2, factors);
+  if (outcome != FactorOutcome::Complete) return;
+  Show(Edit2, factors);
+  proof_->Start(factors);
+}
+
+// The proof's state heads the answer's tooltip and is its accessible
+// description.
+void TForm1::ShowProof(const ProofState& state) {
+  const QString text = QString::fromStdString(ProofText(state));
+  const QString length = LengthTip(Edit2->text());
+  Edit2->setToolTip(length.isEmpty() ? text : text + u'\n' + length);
+  Edit2->setAccessibleDescription(text);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -404,6 +425,7 @@ void TForm1::PlaceOnScreen() {
 
 void TForm1::closeEvent(QCloseEvent* event) {
   factoring_->Cancel();
+  proof_->Stop(false);
   QMainWindow::closeEvent(event);
 }
 

@@ -16,6 +16,7 @@
 #include "FactoringJob.h"
 #include "Modes.h"
 #include "Press.h"
+#include "ProofJob.h"
 
 class QLabel;
 class QLineEdit;
@@ -44,6 +45,8 @@ class TForm1 : public QMainWindow {
 
   // True while a prime factorisation runs on its worker thread.
   bool isBusy() const { return factoring_->IsRunning(); }
+  // True while the factors of the answer are being proven prime.
+  bool isProving() const { return proof_->IsRunning(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -75,6 +78,7 @@ class TForm1 : public QMainWindow {
   void Button1Click();
   void EnterBusy();
   void FinishFactoring(FactorOutcome outcome, const QString& factors);
+  void ShowProof(const ProofState& state);
   void ShowConversionError(const QString& message, QLineEdit* atFault);
   void PlaceOnScreen();
 
@@ -115,4 +119,5 @@ class TForm1 : public QMainWindow {
   TBigNumber Memory1{};
   std::unique_ptr<QPrinter> Printer;
   FactoringJob* factoring_ = nullptr;
+  ProofJob* proof_ = nullptr;
 };

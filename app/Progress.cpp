@@ -23,11 +23,28 @@ std::string Doing(const FactorProgress::Reading& reading) {
   return {};
 }
 
+std::string Seconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f s", seconds < 10 ? 1 : 0, seconds);
+  return text;
+}
+
 }  // namespace
 
 std::string BusyLineText(const FactorProgress::Reading& reading,
                          std::chrono::duration<double> elapsed) {
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.*f s", elapsed.count() < 10 ? 1 : 0, elapsed.count());
-  return Doing(reading) + " \u00b7 " + seconds + " \u00b7 Esc cancels";
+  return Doing(reading) + " \u00b7 " + Seconds(elapsed.count()) + " \u00b7 Esc cancels";
+}
+
+std::string ProofText(const ProofState& state) {
+  switch (state.stage) {
+    case ProofState::Stage::Proving:
+      return "proving the factors prime: " + std::to_string(state.done) + " of " +
+             std::to_string(state.total) + " \u00b7 Esc stops";
+    case ProofState::Stage::Proven:
+      return "every factor proven prime \u00b7 " + Seconds(state.seconds);
+    case ProofState::Stage::NotProven:
+      return "probable primes (Baillie\u2013PSW), not proven";
+  }
+  return {};
 }

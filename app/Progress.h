@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The busy line's words for a running prime-factor search.
+// The words for a running prime-factor search and for the proof of its
+// factors.
 #pragma once
 
 #include <chrono>
@@ -11,3 +12,17 @@
 // for example "sieving: 41% of the relations · 12 s · Esc cancels" (UTF-8).
 std::string BusyLineText(const FactorProgress::Reading& reading,
                          std::chrono::duration<double> elapsed);
+
+// Where the proof of an answer's prime factors stands.
+struct ProofState {
+  enum class Stage { Proving, Proven, NotProven };
+  Stage stage = Stage::Proving;
+  int done = 0;   // factors proven so far
+  int total = 0;  // the answer's distinct factors
+  double seconds = 0;
+};
+
+// For example "proving the factors prime: 2 of 3 · Esc stops", "every
+// factor proven prime · 0.8 s" or "probable primes (Baillie–PSW), not
+// proven" (UTF-8).
+std::string ProofText(const ProofState& state);

@@ -25,6 +25,9 @@ namespace {
 
 const QStringList kInputs = {"Label1", "Edit1",  "Label2", "Edit2",  "Label3",
                              "Edit3",  "Label4", "Edit4",  "Button1"};
+// 2 10^99 + 12363 and 10^499 + 12397, primes.
+const QString kPrime100 = "2" + QString(94, '0') + "12363";
+const QString kPrime500 = "1" + QString(494, '0') + "12397";
 const QStringList kAlwaysShown = {"Button2", "Button3", "Button4", "Button5",
                                   "Button6", "Button7", "Button8"};
 
@@ -834,6 +837,66 @@ class Form1Test : public QObject {
     QCOMPARE(Edit(3)->text().size(), 500);  // what is copied stays plain
     Type(1, QString(20, '1'));
     QCOMPARE(Edit(1)->toolTip(), QString());
+  }
+
+  // A 100-digit prime: the answer at once, then its proof in the tooltip's
+  // first line and the accessible description; below 2^64 nothing to prove.
+  void answersFirstThenProvesTheFactorsPrime() {
+    Choose("primefactors1");
+    Type(1, kPrime100);
+    Run();
+    QCOMPARE(Edit(2)->text(), "1 x " + kPrime100);
+    QVERIFY(form->isProving());
+    QCOMPARE(Edit(2)->toolTip(),
+             QStringLiteral("proving the factors prime: 0 of 1 \u00b7 Esc stops"));
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isProving(), 60000);
+    QVERIFY(Edit(2)->toolTip().startsWith("every factor proven prime \u00b7 "));
+    QCOMPARE(Edit(2)->accessibleDescription(), Edit(2)->toolTip());
+    QVERIFY(Button(1)->isEnabled() && Button(1)->text() == "run");
+    Type(1, "12");
+    Run();
+    QVERIFY(!form->isProving());
+    QCOMPARE(Edit(2)->accessibleDescription(),
+             QStringLiteral("every factor proven prime \u00b7 0.0 s"));
+  }
+
+  // Esc says the factors stand unproven; a press, a mode command or closing
+  // stop the proof without a word, and nothing of it shows later.
+  void stoppedProofsLeaveNoTrace_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("after");  // the answer's description once stopped
+    QTest::newRow("Esc") << "Esc"
+                         << "probable primes (Baillie\u2013PSW), not proven";
+    QTest::newRow("press") << "press"
+                           << "every factor proven prime \u00b7 0.0 s";
+    QTest::newRow("mode") << "mode"
+                          << "";
+    QTest::newRow("close") << "close"
+                           << "";
+  }
+
+  void stoppedProofsLeaveNoTrace() {
+    QFETCH(QString, how);
+    QFETCH(QString, after);
+    Choose("primefactors1");
+    Type(1, kPrime500);
+    Run();
+    QVERIFY(form->isProving());
+    QElapsedTimer stopping;
+    stopping.start();
+    if (how == "Esc") QTest::keyClick(form.get(), Qt::Key_Escape);
+    if (how == "press") {
+      Type(1, "12");
+      Start();
+    }
+    if (how == "mode") Choose("plus1");
+    if (how == "close") QVERIFY(form->close());
+    QVERIFY(!form->isProving());
+    QVERIFY(stopping.elapsed() < 1000);  // generous for sanitized builds
+    if (how == "close") return;
+    QTest::qWait(300);
+    QCOMPARE(Edit(2)->accessibleDescription(), after);
+    QCOMPARE(Edit(2)->toolTip().section(u'\n', 0, 0), after);
   }
 
   void pastedLinesKeepTheirFirstLine() {

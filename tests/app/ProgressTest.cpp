@@ -35,4 +35,13 @@ TEST(BusyLineText, WordsEachPhase) {
     EXPECT_EQ(BusyLineText(row.reading, duration<double>(row.seconds)), row.text);
 }
 
+TEST(ProofText, WordsEachStage) {
+  using Stage = ProofState::Stage;
+  EXPECT_EQ(ProofText({Stage::Proving, 2, 3, 0.4}),
+            "proving the factors prime: 2 of 3 \u00b7 Esc stops");
+  EXPECT_EQ(ProofText({Stage::Proven, 3, 3, 0.83}), "every factor proven prime \u00b7 0.8 s");
+  EXPECT_EQ(ProofText({Stage::NotProven, 1, 3, 12.6}),
+            "probable primes (Baillie\u2013PSW), not proven");
+}
+
 }  // namespace

@@ -29,17 +29,19 @@ FactoringJob::~FactoringJob() {
   running_->outcome.wait();
 }
 
-void FactoringJob::Start(const TBigNumber& number) {
+void FactoringJob::Start(const TBigNumber& number, bool composite) {
   running_ = std::make_unique<Running>();
   Running* job = running_.get();
-  job->outcome = std::async(std::launch::async, [search = search_, job, number] {
+  FactorSettings settings(0, &job->progress);
+  settings.composite = composite;
+  job->outcome = std::async(std::launch::async, [search = search_, job, number, settings] {
     return search(
         number,
         [job](const TBigNumber& factor) {
           job->factors += " x ";
           job->factors += DigitString(factor);
         },
-        &job->cancel, FactorSettings{0, &job->progress});
+        &job->cancel, settings);
   });
   if (job->outcome.wait_for(busyDelay_) == std::future_status::ready) return Finish();
   emit busy();

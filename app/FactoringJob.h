@@ -36,7 +36,8 @@ class FactoringJob : public QObject {
   // the busy delay; otherwise emits busy(), then progress() every 100 ms
   // (how far the search has come and the time it has taken), then
   // finished().
-  void Start(const TBigNumber& number);
+  // With `composite`, the number is known composite (FactorSettings).
+  void Start(const TBigNumber& number, bool composite = false);
 
   // Asks a running search to stop and waits for it; finished() follows with
   // FactorOutcome::Cancelled. Does nothing when no search runs.

@@ -98,6 +98,19 @@ QString LengthTip(const QString& text) {
       .arg(QString::fromStdString(InGroupsOfThree(text.toStdString(), 10)));
 }
 
+// The answer "1 x p x ..." with each `composite` replaced by the factors
+// of "1 x q x ...", smallest first.
+QString Corrected(const QString& answer, const QString& composite, const QString& factors) {
+  QStringList all = factors.split(QStringLiteral(" x ")).mid(1);
+  const QStringList before = answer.split(QStringLiteral(" x ")).mid(1);
+  for (const QString& factor : before)
+    if (factor != composite) all << factor;
+  std::sort(all.begin(), all.end(), [](const QString& a, const QString& b) {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+  });
+  return QStringLiteral("1 x ") + all.join(QStringLiteral(" x "));
+}
+
 template <typename Widget>
 Widget* Place(QWidget* parent, const char* name, const QRect& geometry, const QString& text) {
   auto* widget = new Widget(text, parent);
@@ -153,6 +166,7 @@ TForm1::TForm1(FactoringJob::Search search, std::chrono::milliseconds busyDelay,
           });
   connect(factoring_, &FactoringJob::finished, this, &TForm1::FinishFactoring);
   connect(proof_, &ProofJob::changed, this, &TForm1::ShowProof);
+  connect(proof_, &ProofJob::composite, this, &TForm1::CorrectFactors);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] {
     factoring_->Cancel();
@@ -388,9 +402,21 @@ void TForm1::FinishFactoring(FactorOutcome outcome, const QString& factors) {
     centralWidget()->setEnabled(true);
     Button1->setFocus();
   }
+  const auto correcting = std::exchange(correcting_, std::nullopt);
   if (outcome != FactorOutcome::Complete) return;
-  Show(Edit2, factors);
-  proof_->Start(factors);
+  const QString answer =
+      correcting ? Corrected(correcting->first, correcting->second, factors) : factors;
+  Show(Edit2, answer);
+  proof_->Start(answer);
+}
+
+// No composite that passes Baillie-PSW is known; should a proof find one,
+// the search goes on with it, and its factors take its place.
+void TForm1::CorrectFactors(const QString& composite) {
+  TBigNumber number;
+  ReadDigits(composite.toStdString(), number);
+  correcting_ = {Edit2->text(), composite};
+  factoring_->Start(number, true);
 }
 
 // The proof's state heads the answer's tooltip and is its accessible

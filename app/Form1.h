@@ -11,6 +11,8 @@
 #include <array>
 #include <chrono>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "BigNumber.h"
 #include "FactoringJob.h"
@@ -79,6 +81,7 @@ class TForm1 : public QMainWindow {
   void EnterBusy();
   void FinishFactoring(FactorOutcome outcome, const QString& factors);
   void ShowProof(const ProofState& state);
+  void CorrectFactors(const QString& composite);
   void ShowConversionError(const QString& message, QLineEdit* atFault);
   void PlaceOnScreen();
 
@@ -120,4 +123,7 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<QPrinter> Printer;
   FactoringJob* factoring_ = nullptr;
   ProofJob* proof_ = nullptr;
+  // While a factor that a proof found composite is split: the answer it
+  // stood in and the factor.
+  std::optional<std::pair<QString, QString>> correcting_;
 };

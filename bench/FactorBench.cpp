@@ -23,7 +23,7 @@ namespace {
 void Factor(benchmark::State& state, const std::string& number) {
   const TBigNumber n = RecordOf(number);
   int count = 0;
-  const FactorSettings settings{static_cast<int>(state.range(0)), nullptr};
+  const FactorSettings settings(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     count = 0;
     FactorIntoPrimes(

@@ -97,9 +97,17 @@ class FactorProgress {
 
 // How a factorisation runs: on how many threads (0: all the machine's
 // hardware threads), and where it reports its progress (none when null).
+// `composite` says that the number is known composite (a proof found a
+// factor so): it is split before any probable-prime test of it.
+// `probablePrime` replaces Baillie-PSW when set (tests make it lie).
 struct FactorSettings {
+  FactorSettings(int threads = 0, FactorProgress* progress = nullptr)
+      : threads(threads), progress(progress) {}
+
   int threads = 0;
   FactorProgress* progress = nullptr;
+  bool composite = false;
+  std::function<bool(const TBigNumber&)> probablePrime;
 };
 
 // The prime factors of a well-formed a >= 2, handed to `appendFactor`

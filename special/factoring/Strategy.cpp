@@ -100,11 +100,13 @@ FactorOutcome FactorIntoPrimes(const TBigNumber& a,
   Natural rest = modular::FromWide(wide::FromRecord(a));
   // Trial division hands over the small factors in increasing order; it
   // stops where the divisor's square passes what remains.
+  bool divided = false;
   for (const std::uint32_t p : primes) {
     if (modular::Compare(modular::FromSmall(std::uint64_t{p} * p), rest) > 0) break;
     while (modular::RemainderSmall(rest, p) == 0) {
       appendFactor(SmallNumber(p));
       rest = Quotient(rest, modular::FromSmall(p));
+      divided = true;
     }
   }
   if (modular::Compare(rest, modular::FromSmall(1)) <= 0) return FactorOutcome::Complete;
@@ -116,10 +118,14 @@ FactorOutcome FactorIntoPrimes(const TBigNumber& a,
   int foundCount = 0;
   int pendingCount = 0;
   pending[pendingCount++] = rest;
-  while (pendingCount > 0) {
+  const auto probablePrime = [&](const Natural& n) {
+    return settings.probablePrime ? settings.probablePrime(RecordOf(n))
+                                  : IsProbablePrime(n, primes);
+  };
+  for (bool known = settings.composite && !divided; pendingCount > 0; known = false) {
     const Natural n = pending[--pendingCount];
     if (Stopped(cancel)) return FactorOutcome::Cancelled;
-    if (IsProbablePrime(n, primes)) {
+    if (!known && probablePrime(n)) {
       found[foundCount++] = n;
       continue;
     }

@@ -17,6 +17,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <random>
 
 #include "Form1.h"
 #include "NumberText.h"
@@ -858,6 +859,47 @@ class Form1Test : public QObject {
     QVERIFY(!form->isProving());
     QCOMPARE(Edit(2)->accessibleDescription(),
              QStringLiteral("every factor proven prime \u00b7 0.0 s"));
+  }
+
+  // Esc at random moments of a 500-digit prime's proof stops it at once.
+  void stopsTheProofAtAnyMoment() {
+    Choose("primefactors1");
+    Type(1, kPrime500);
+    std::mt19937 random(26);
+    for (int round = 0; round < 6; ++round) {
+      Run();
+      QVERIFY(form->isProving());
+      QTest::qWait(static_cast<int>(random() % 600));
+      QElapsedTimer stopping;
+      stopping.start();
+      QTest::keyClick(form.get(), Qt::Key_Escape);
+      QVERIFY(!form->isProving());
+      QVERIFY2(stopping.elapsed() < 1000, qPrintable(QString::number(stopping.elapsed())));
+      QCOMPARE(Edit(2)->text(), "1 x " + kPrime500);
+    }
+  }
+
+  // Should a factor that Baillie-PSW passed fail its proof, the search goes
+  // on with it and its factors replace it: shown with a test that lies.
+  void aFactorFoundCompositeIsSplit() {
+    const QString c = "10000000002200000000057";  // 100000000003 * 100000000019
+    UseSearch([c](const TBigNumber& n, const std::function<void(const TBigNumber&)>& append,
+                  const std::atomic<bool>* cancel, const FactorSettings& settings) {
+      FactorSettings lying = settings;
+      // c and the two primes are all the search asks about.
+      lying.probablePrime = [c](const TBigNumber& x) {
+        return QStringList{c, "100000000003", "100000000019"}.contains(Digits(x));
+      };
+      return FactorIntoPrimes(n, append, cancel, lying);
+    });
+    Choose("primefactors1");
+    Type(1, c);
+    Run();
+    QCOMPARE(Edit(2)->text(), "1 x " + c);
+    QTRY_COMPARE_WITH_TIMEOUT(Edit(2)->text(), QStringLiteral("1 x 100000000003 x 100000000019"),
+                              60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isProving() && !form->isBusy(), 60000);
+    QVERIFY(Edit(2)->accessibleDescription().startsWith("every factor proven prime"));
   }
 
   // Esc says the factors stand unproven; a press, a mode command or closing

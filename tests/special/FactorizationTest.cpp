@@ -175,6 +175,24 @@ TEST(FactorIntoPrimes, SameFactorsOnOneThreadAndOnFour) {
   }
 }
 
+// A probable-prime test that lies about c = p q: the search believes it,
+// unless c is known composite, when it splits c before asking.
+TEST(FactorIntoPrimes, AKnownCompositeIsSplitWhateverTheTestSays) {
+  const std::string c = "10000000002200000000057";  // 100000000003 * 100000000019
+  for (const auto& [composite, expected] : std::vector<std::pair<bool, std::string>>{
+           {false, "1 x " + c}, {true, "1 x 100000000003 x 100000000019"}}) {
+    FactorSettings settings(1);
+    settings.composite = composite;
+    settings.probablePrime = [&c](const TBigNumber& n) {
+      return Text(n) == c || mpz_probab_prime_p(Gmp(Text(n)).get(), 30) != 0;
+    };
+    std::string text = "1";
+    FactorIntoPrimes(
+        Record(c), [&text](const TBigNumber& f) { text += " x " + Text(f); }, nullptr, settings);
+    EXPECT_EQ(text, expected) << composite;
+  }
+}
+
 // A cancel is answered while the curves run, and the progress says so.
 TEST(FactorIntoPrimes, CancelDuringTheCurves) {
   RandomDigits random(32);

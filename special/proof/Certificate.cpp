@@ -33,7 +33,6 @@ std::string_view NextField(std::string_view& line) {
 
 std::optional<Step> ParseStep(std::string_view line) {
   Step step;
-  std::string_view t;
   modular::Natural* const fields[] = {&step.n, nullptr, &step.s, &step.a, &step.x, &step.y};
   for (modular::Natural* field : fields) {
     std::string_view text = NextField(line);

@@ -45,8 +45,9 @@ void FactoringJob::Start(const TBigNumber& number, bool composite) {
   });
   if (job->outcome.wait_for(busyDelay_) == std::future_status::ready) return Finish();
   emit busy();
-  Poll();
+  // The search may end by now: Poll then finishes it and stops the timer.
   poll_->start();
+  Poll();
 }
 
 void FactoringJob::Cancel() {

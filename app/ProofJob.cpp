@@ -13,8 +13,7 @@
 
 namespace {
 
-// The factors of "1 x p x q ...", without repeats, and how many of them
-// lie past 2^64, where Baillie-PSW is no proof.
+// The factors of "1 x p x q ...", without repeats.
 std::set<std::string> FactorsOf(const QString& answer) {
   std::set<std::string> factors;
   const QStringList parts = answer.split(QStringLiteral(" x "));
@@ -23,6 +22,7 @@ std::set<std::string> FactorsOf(const QString& answer) {
   return factors;
 }
 
+// Past 2^64 Baillie-PSW is no proof, and a factor needs a certificate.
 bool PastTwoTo64(const std::string& digits) {
   constexpr std::string_view kTwoTo64 = "18446744073709551616";
   return digits.size() > kTwoTo64.size() ||

@@ -18,6 +18,8 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <thread>
+#include <utility>
 
 #include "Form1.h"
 #include "NumberText.h"
@@ -65,6 +67,23 @@ struct Gate {
     }
     return true;
   }
+};
+
+// Runs `act` once when `watched` receives an event of `type`.
+class EventWatch : public QObject {
+ public:
+  EventWatch(QObject* watched, QEvent::Type type, std::function<void()> act)
+      : type_(type), act_(std::move(act)) {
+    watched->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == type_ && act_) std::exchange(act_, nullptr)();
+    return false;
+  }
+
+ private:
+  QEvent::Type type_;
+  std::function<void()> act_;
 };
 
 // Records the caption of a button each time it is painted.
@@ -665,6 +684,35 @@ class Form1Test : public QObject {
     Edit(field)->setSelection(1, 2);
     Choose(item);
     QCOMPARE(clipboard->text(), Edit(field)->text().mid(1, 2));
+  }
+
+  // A search that ends just as the window turns busy: the first look at it
+  // finishes it, and nothing looks at it again.
+  void searchEndingAsTheWindowTurnsBusy() {
+    Gate gate;
+    std::atomic<bool> returned{false};
+    UseSearch([&](const TBigNumber& n, const std::function<void(const TBigNumber&)>& append,
+                  const std::atomic<bool>* cancel, const FactorSettings& settings) {
+      gate.Pass(*cancel);
+      const FactorOutcome outcome = FactorIntoPrimes(n, append, cancel, settings);
+      returned = true;
+      return outcome;
+    });
+    // Turning busy disables the client area: there the search is let go and
+    // waited for, before the job first looks at it.
+    EventWatch watch(form->centralWidget(), QEvent::EnabledChange, [&] {
+      gate.Open();
+      while (!returned)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    });
+    Choose("primefactors1");
+    Type(1, "12");
+    Start();
+    QVERIFY(!form->isBusy());
+    QCOMPARE(Edit(2)->text(), QStringLiteral("1 x 2 x 2 x 3"));
+    QTest::qWait(300);  // the job's timer would fire here
+    QCOMPARE(Edit(2)->text(), QStringLiteral("1 x 2 x 2 x 3"));
   }
 
   void longFactoringMakesTheWindowBusy() {

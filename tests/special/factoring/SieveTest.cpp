@@ -136,7 +136,7 @@ TEST(Sieve, SplitsNumbersPastSixtyDigitsInSeveralBlocks) {
 // A cancel is answered in each phase: while sieving and while combining.
 TEST(Sieve, StopsInEachPhase) {
   RandomDigits random(62);
-  const std::string n = ProductOf({RandomPrime(random, 28), RandomPrime(random, 28)});
+  const std::string n = ProductOf({RandomPrime(random, 25), RandomPrime(random, 25)});
   for (const FactorPhase phase : {FactorPhase::Sieving, FactorPhase::Combining}) {
     SCOPED_TRACE(static_cast<int>(phase));
     FactorProgress progress;

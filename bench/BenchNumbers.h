@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Operands for the benchmarks: fixed-seed digits and runs of nines.
+// Operands for the benchmarks: fixed-seed digits, runs of nines, and the
+// named numbers of a list.
 #pragma once
 
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "BigNumber.h"
 
@@ -22,4 +27,19 @@ inline TBigNumber RecordOf(const std::string& digits) {
     x.Digits[i + 1] = digits[i] - '0';
   x.Len = static_cast<std::int32_t>(digits.size());
   return x;
+}
+
+// The lines "name number" of the file at `path`, but for blank lines and
+// those that begin with '#'.
+inline std::vector<std::pair<std::string, std::string>> NamedNumbers(const char* path) {
+  std::vector<std::pair<std::string, std::string>> named;
+  std::ifstream list(path);
+  for (std::string line; std::getline(list, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string name, number;
+    fields >> name >> number;
+    named.emplace_back(name, number);
+  }
+  return named;
 }

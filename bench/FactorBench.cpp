@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -76,12 +74,7 @@ const char* const kSieved60 = "4417904898832599097302295678444337820554717848646
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::ifstream list(QUORVEX_FACTORING_NUMBERS);
-  for (std::string line; std::getline(list, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    std::string name, number;
-    fields >> name >> number;
+  for (const auto& [name, number] : NamedNumbers(QUORVEX_FACTORING_NUMBERS)) {
     benchmark::RegisterBenchmark(name.c_str(), Factor, number)
         ->ArgName("threads")
         ->Arg(1)

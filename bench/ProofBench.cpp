@@ -7,27 +7,18 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "BenchNumbers.h"
 #include "NumberText.h"
 #include "SpecialFunctions.h"
 #include "proof/Certificate.h"
+#include "support/Prover.h"
 
 namespace {
 
 std::string Prove(const std::string& n, int threads) {
-  const std::string command =
-      "echo " + n + " | '" QUORVEX_PROVER "' --threads " + std::to_string(threads);
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string text;
-  char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    text.append(buffer, got);
-  pclose(pipe);
-  return text.substr(0, text.rfind("end\n"));
+  return RunProver(QUORVEX_PROVER, n, threads);
 }
 
 modular::Natural NaturalOf(const std::string& digits) {
@@ -72,12 +63,7 @@ void Proof(benchmark::State& state, const std::string& number) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::ifstream list(QUORVEX_PROOF_NUMBERS);
-  for (std::string line; std::getline(list, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    std::string name, number;
-    fields >> name >> number;
+  for (const auto& [name, number] : NamedNumbers(QUORVEX_PROOF_NUMBERS)) {
     for (const char* what : {"prove", "check", "prove+check"}) {
       const int code = std::string(what) == "prove" ? 1 : std::string(what) == "check" ? 2 : 3;
       benchmark::RegisterBenchmark((name + "/" + what).c_str(), Proof, number)

@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "support/Gmp.h"
 #include "support/Primes.h"
+#include "support/Prover.h"
 #include "support/RandomDigits.h"
 #include "support/Records.h"
 
@@ -24,17 +24,8 @@ modular::Natural NaturalOf(const std::string& digits) {
   return modular::FromWide(wide::FromRecord(Record(digits)));
 }
 
-// The prover's answer for n: its certificate's lines, or "composite".
 std::string Prove(const std::string& n) {
-  const std::string command = "echo " + n + " | '" QUORVEX_PROVER "' --threads 1";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string text;
-  char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    text.append(buffer, got);
-  pclose(pipe);
-  const std::size_t end = text.rfind("end\n");
-  return end == std::string::npos ? text : text.substr(0, end);
+  return RunProver(QUORVEX_PROVER, n, 1);
 }
 
 proof::Certificate Parsed(const std::string& text) {

@@ -9,7 +9,7 @@
 #include "SpecialFunctions.h"
 
 // What the search is doing, how far it has come and how long it has taken,
-// for example "sieving: 41% of the relations · 12 s · Esc cancels" (UTF-8).
+// and that Esc cancels it (UTF-8).
 std::string BusyLineText(const FactorProgress::Reading& reading,
                          std::chrono::duration<double> elapsed);
 
@@ -22,7 +22,6 @@ struct ProofState {
   double seconds = 0;
 };
 
-// For example "proving the factors prime: 2 of 3 · Esc stops", "every
-// factor proven prime · 0.8 s" or "probable primes (Baillie–PSW), not
-// proven" (UTF-8).
+// The proof's stage in words: how many factors are proven while it runs,
+// its time once every factor is, or that they stand unproven (UTF-8).
 std::string ProofText(const ProofState& state);

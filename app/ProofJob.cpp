@@ -85,7 +85,7 @@ void ProofJob::Start(const QString& answer) {
   for (const std::string& factor : waiting_)
     process_->write((factor + '\n').c_str());
   process_->closeWriteChannel();
-  Report();
+  emit changed(state_);
 }
 
 void ProofJob::ReadProver() {
@@ -133,7 +133,7 @@ void ProofJob::PollCheck() {
   if (verdict != proof::Verdict::Proven) return Finish(ProofState::Stage::NotProven);
   ++state_.done;
   if (state_.done == state_.total) return Finish(ProofState::Stage::Proven);
-  Report();
+  emit changed(state_);
   CheckNext();
 }
 
@@ -166,9 +166,5 @@ void ProofJob::Finish(ProofState::Stage stage) {
   Stop(false);
   state_.stage = stage;
   state_.seconds = elapsed.count();
-  emit changed(state_);
-}
-
-void ProofJob::Report() {
   emit changed(state_);
 }

@@ -54,7 +54,6 @@ class ProofJob : public QObject {
   void CheckNext();
   void PollCheck();
   void Finish(ProofState::Stage stage);
-  void Report();
 
   QString prover_;
   QProcess* process_ = nullptr;

@@ -64,7 +64,7 @@ BENCHMARK_CAPTURE(BM_Press, Power3to1047, "xtothepowerofn1", "3", "1047")
 BENCHMARK_CAPTURE(BM_Press, Factorial253, "n1", "253", "")->Unit(benchmark::kMillisecond);
 
 // How long Esc takes to stop the proof of a 500-digit prime's factors, at
-// moments from 0 to 700 ms into it; the worst goes to worst_ms.
+// eight moments spread over its start; the worst goes to worst_ms.
 void BM_ProofStop(benchmark::State& state) {
   TForm1 form;
   form.show();

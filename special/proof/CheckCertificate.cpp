@@ -148,20 +148,20 @@ bool NumbersHold(const Step& step, Natural& q) {
   return LargeEnough(n, q);
 }
 
-bool StepHolds(const Step& step) {
-  Natural q;
-  if (!NumbersHold(step, q)) return false;
+bool StepHolds(const Step& step, const Natural& q) {
   return modular::WithMontgomery(step.n, [&](const auto& mod) { return CurveHolds(mod, step, q); });
 }
 
 // The chain: the first step for n, each next one for the last q, the last
-// q below 2^64 and prime (Baillie-PSW is exact there).
-bool ChainHolds(const Natural& n, const Certificate& certificate) {
+// q below 2^64 and prime (Baillie-PSW is exact there); each step's q into
+// `qs`.
+bool ChainHolds(const Natural& n, const Certificate& certificate, std::vector<Natural>& qs) {
   if (certificate.empty()) return false;
   Natural expected = n;
   for (const Step& step : certificate) {
     Natural q;
     if (modular::Compare(step.n, expected) != 0 || !NumbersHold(step, q)) return false;
+    qs.push_back(q);
     expected = q;
   }
   if (modular::BitLength(expected) > 64) return false;
@@ -173,13 +173,14 @@ bool ChainHolds(const Natural& n, const Certificate& certificate) {
 
 Verdict Check(const Natural& n, const Certificate& certificate, int threads,
               const std::atomic<bool>* cancel) {
-  if (!ChainHolds(n, certificate)) return Verdict::Refused;
+  std::vector<Natural> qs;
+  if (!ChainHolds(n, certificate, qs)) return Verdict::Refused;
   std::atomic<std::size_t> next{0};
   std::atomic<bool> refused{false};
   const auto work = [&] {
     for (std::size_t k = next++; k < certificate.size() && !refused; k = next++) {
       if (factoring::Stopped(cancel)) return;
-      if (!StepHolds(certificate[k])) refused = true;
+      if (!StepHolds(certificate[k], qs[k])) refused = true;
     }
   };
   {

@@ -36,9 +36,12 @@ void WriteCertificate(GEN certificate) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The library's stack grows from 64 MiB up to 1 GiB as the proof needs.
-  pari_init_opts(std::size_t{64} << 20, 500000, INIT_JMPm | INIT_DFTm);
-  paristack_setsize(std::size_t{64} << 20, std::size_t{1} << 30);
+  // The library's stack starts small and grows as the proof needs, within a
+  // bound; its table of small primes is the one gp starts with.
+  constexpr std::size_t kStack = std::size_t{64} << 20;
+  constexpr std::size_t kMostStack = std::size_t{1} << 30;
+  pari_init_opts(kStack, 500000, INIT_JMPm | INIT_DFTm);
+  paristack_setsize(kStack, kMostStack);
   if (argc == 3 && std::strcmp(argv[1], "--threads") == 0)
     setdefault("nbthreads", argv[2], d_SILENT);
   for (std::string line; std::getline(std::cin, line);) {

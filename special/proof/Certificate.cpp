@@ -31,9 +31,9 @@ std::string_view NextField(std::string_view& line) {
   return field;
 }
 
-std::optional<Step> ParseStep(std::string_view line) {
-  Step step;
-  modular::Natural* const fields[] = {&step.n, nullptr, &step.s, &step.a, &step.x, &step.y};
+std::optional<CurveStep> ParseCurve(std::string_view line) {
+  CurveStep step;
+  modular::Natural* const fields[] = {nullptr, &step.s, &step.a, &step.x, &step.y};
   for (modular::Natural* field : fields) {
     std::string_view text = NextField(line);
     if (field == nullptr) {
@@ -47,6 +47,47 @@ std::optional<Step> ParseStep(std::string_view line) {
   }
   if (!NextField(line).empty()) return std::nullopt;
   return step;
+}
+
+std::optional<PocklingtonStep> ParsePocklington(std::string_view line) {
+  const auto a = ReadNatural(NextField(line));
+  if (!a) return std::nullopt;
+  PocklingtonStep step{*a, {}};
+  for (std::string_view field = NextField(line); !field.empty(); field = NextField(line)) {
+    const auto prime = ReadNatural(field);
+    if (!prime || step.primes.size() == kMostPrimes) return std::nullopt;
+    step.primes.push_back(*prime);
+  }
+  if (step.primes.empty()) return std::nullopt;
+  return step;
+}
+
+std::optional<Step> ParseStep(std::string_view line) {
+  std::string_view first = NextField(line);
+  const bool pocklington = first == "pocklington";
+  if (pocklington) first = NextField(line);
+  const auto n = ReadNatural(first);
+  if (!n) return std::nullopt;
+  if (pocklington) {
+    auto step = ParsePocklington(line);
+    if (step) return Step{*n, std::move(*step)};
+  } else {
+    const auto step = ParseCurve(line);
+    if (step) return Step{*n, *step};
+  }
+  return std::nullopt;
+}
+
+std::string StepText(const CurveStep& step) {
+  return (step.tNegative ? " -" : " ") + DecimalText(step.t) + ' ' + DecimalText(step.s) + ' ' +
+         DecimalText(step.a) + ' ' + DecimalText(step.x) + ' ' + DecimalText(step.y);
+}
+
+std::string StepText(const PocklingtonStep& step) {
+  std::string text = ' ' + DecimalText(step.a);
+  for (const modular::Natural& prime : step.primes)
+    text += ' ' + DecimalText(prime);
+  return text;
 }
 
 }  // namespace
@@ -69,9 +110,10 @@ std::optional<Certificate> ParseCertificate(std::string_view text, std::size_t m
 std::string CertificateText(const Certificate& certificate) {
   std::string text;
   for (const Step& step : certificate) {
-    text += DecimalText(step.n) + ' ' + (step.tNegative ? "-" : "") + DecimalText(step.t) + ' ' +
-            DecimalText(step.s) + ' ' + DecimalText(step.a) + ' ' + DecimalText(step.x) + ' ' +
-            DecimalText(step.y) + '\n';
+    if (std::holds_alternative<PocklingtonStep>(step.by)) text += "pocklington ";
+    text += DecimalText(step.n);
+    std::visit([&](const auto& by) { text += StepText(by); }, step.by);
+    text += '\n';
   }
   return text;
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The theorem each step rests on (Goldwasser and Kilian; Atkin and Morain):
+// The theorem a curve's step rests on (Goldwasser and Kilian; Atkin and
+// Morain):
 // let N > 1 be prime to 6, E: y^2 = x^3 + a x + b a curve with 4a^3 + 27b^2
 // prime to N, q > (N^(1/4) + 1)^2 a prime and Q a point of E(Z/NZ) that is
 // not O modulo any prime p of N, with qQ = O. Then N is prime: modulo each
@@ -13,6 +14,7 @@
 // so every exception is caught, whatever N's primes.
 #include <algorithm>
 #include <thread>
+#include <variant>
 
 #include "Certificate.h"
 #include "factoring/Methods.h"
@@ -101,7 +103,7 @@ bool PrimeTo(const Mod& mod, const typename Mod::Residue& value) {
 // The curve's part of a step: the discriminant prime to N, Q = sP not O
 // modulo any p, and qQ = O modulo every p.
 template <typename Mod>
-bool CurveHolds(const Mod& mod, const Step& step, const Natural& q) {
+bool Holds(const Mod& mod, const CurveStep& step, const Natural& q, const std::atomic<bool>*) {
   using Residue = typename Mod::Residue;
   const Residue a = mod.Enter(step.a);
   const Residue x = mod.Enter(step.x);
@@ -127,10 +129,9 @@ bool LargeEnough(const Natural& n, const Natural& q) {
   return wide::Compare(modular::ToWide(q), wide::Multiply(bound, bound)) > 0;
 }
 
-// The step's arithmetic: N > 3, odd and prime to 3, the curve's values
+// The curve's arithmetic: N > 3, odd and prime to 3, the curve's values
 // below N, m = N + 1 - t = s q; q is written into `q`.
-bool NumbersHold(const Step& step, Natural& q) {
-  const Natural& n = step.n;
+bool NumbersHold(const Natural& n, const CurveStep& step, Natural& q) {
   if (modular::BitLength(n) < 3 || !modular::Bit(n, 0) || modular::RemainderSmall(n, 3) == 0)
     return false;
   for (const Natural* value : {&step.a, &step.x, &step.y})
@@ -148,8 +149,62 @@ bool NumbersHold(const Step& step, Natural& q) {
   return LargeEnough(n, q);
 }
 
-bool StepHolds(const Step& step, const Natural& q) {
-  return modular::WithMontgomery(step.n, [&](const auto& mod) { return CurveHolds(mod, step, q); });
+// Baillie-PSW is exact below 2^64.
+bool PrimeWord(const Natural& x) {
+  if (modular::BitLength(x) > 64) return false;
+  if (modular::BitLength(x) < 63) return factoring::IsPrimeWord(x.limb[0]);
+  return factoring::IsProbablePrime(x, PrimeSequence());
+}
+
+// Pocklington's theorem: let F divide N - 1 with (F + 1)^2 > N, and for
+// each prime p of F let a^(N-1) = 1 and a^((N-1)/p) - 1 be prime to N.
+// Then a's order modulo each prime r of N is divisible by F, r = 1 mod F
+// exceeds sqrt(N), and N is prime. Here: N > 3 odd, a below N, the primes
+// before the last below 2^64 and prime, each dividing N - 1, and F, the
+// part of N - 1 made of them, with F >= floor(sqrt(N)); q is the last.
+bool NumbersHold(const Natural& n, const PocklingtonStep& step, Natural& q) {
+  if (modular::BitLength(n) < 3 || !modular::Bit(n, 0) || modular::Compare(step.a, n) >= 0 ||
+      step.primes.empty())
+    return false;
+  wide::Number rest = modular::ToWide(modular::Subtract(n, modular::FromSmall(1)));
+  const wide::Number nMinusOne = rest;
+  for (const Natural& prime : step.primes) {
+    if (modular::BitLength(prime) < 2) return false;
+    if (&prime != &step.primes.back() && !PrimeWord(prime)) return false;
+    wide::Number remainder;
+    wide::Number quotient = wide::Divide(rest, modular::ToWide(prime), &remainder);
+    if (!wide::IsZero(remainder)) return false;
+    while (wide::IsZero(remainder)) {
+      rest = quotient;
+      quotient = wide::Divide(rest, modular::ToWide(prime), &remainder);
+    }
+  }
+  q = step.primes.back();
+  const wide::Number part = wide::Divide(nMinusOne, rest);
+  return wide::Compare(part, wide::SquareRootFloor(modular::ToWide(n))) >= 0;
+}
+
+// a^(N-1) = 1 and each a^((N-1)/p) - 1 prime to N. A cancel ends the
+// search as if it held: Check then says Cancelled, never Proven.
+template <typename Mod>
+bool Holds(const Mod& mod, const PocklingtonStep& step, const Natural&,
+           const std::atomic<bool>* cancel) {
+  const Natural nMinusOne = modular::Subtract(mod.modulus(), modular::FromSmall(1));
+  const typename Mod::Residue a = mod.Enter(step.a);
+  if (!mod.Equal(mod.Power(a, nMinusOne), mod.One())) return false;
+  for (const Natural& prime : step.primes) {
+    if (factoring::Stopped(cancel)) return true;
+    const wide::Number exponent = wide::Divide(modular::ToWide(nMinusOne), modular::ToWide(prime));
+    const auto power = mod.Power(a, modular::FromWide(exponent));
+    if (!PrimeTo(mod, mod.Subtract(power, mod.One()))) return false;
+  }
+  return true;
+}
+
+bool StepHolds(const Step& step, const Natural& q, const std::atomic<bool>* cancel) {
+  return modular::WithMontgomery(step.n, [&](const auto& mod) {
+    return std::visit([&](const auto& by) { return Holds(mod, by, q, cancel); }, step.by);
+  });
 }
 
 // The chain: the first step for n, each next one for the last q, the last
@@ -160,13 +215,13 @@ bool ChainHolds(const Natural& n, const Certificate& certificate, std::vector<Na
   Natural expected = n;
   for (const Step& step : certificate) {
     Natural q;
-    if (modular::Compare(step.n, expected) != 0 || !NumbersHold(step, q)) return false;
+    if (modular::Compare(step.n, expected) != 0) return false;
+    if (!std::visit([&](const auto& by) { return NumbersHold(step.n, by, q); }, step.by))
+      return false;
     qs.push_back(q);
     expected = q;
   }
-  if (modular::BitLength(expected) > 64) return false;
-  if (modular::BitLength(expected) < 63) return factoring::IsPrimeWord(expected.limb[0]);
-  return factoring::IsProbablePrime(expected, PrimeSequence());
+  return PrimeWord(expected);
 }
 
 }  // namespace
@@ -180,7 +235,7 @@ Verdict Check(const Natural& n, const Certificate& certificate, int threads,
   const auto work = [&] {
     for (std::size_t k = next++; k < certificate.size() && !refused; k = next++) {
       if (factoring::Stopped(cancel)) return;
-      if (!StepHolds(certificate[k], qs[k])) refused = true;
+      if (!StepHolds(certificate[k], qs[k], cancel)) refused = true;
     }
   };
   {

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
+
+#include "Methods.h"
 
 namespace factoring {
 
@@ -33,8 +36,9 @@ class LargePrimeGraph {
   std::size_t Edges() const { return edges_.size(); }
 
   // The relations of every cycle closed so far: the closing edge and the
-  // forest's paths from its two ends up to where they meet.
-  std::vector<Cycle> Cycles() const {
+  // forest's paths from its two ends up to where they meet. Cut short by a
+  // cancel.
+  std::vector<Cycle> Cycles(const std::atomic<bool>* cancel = nullptr) const {
     const int vertices = static_cast<int>(parent_.size());
     std::vector<std::vector<int>> tree(vertices);  // indices into edges_
     for (int e = 0; e < static_cast<int>(edges_.size()); ++e) {
@@ -45,7 +49,7 @@ class LargePrimeGraph {
     std::vector<int> depth(vertices, -1);
     std::vector<int> up(vertices, -1);  // the edge to the parent
     std::vector<int> pending;
-    for (int start = 0; start < vertices; ++start) {
+    for (int start = 0; start < vertices && !Stopped(cancel); ++start) {
       if (depth[start] >= 0) continue;
       depth[start] = 0;
       pending.assign(1, start);
@@ -63,7 +67,7 @@ class LargePrimeGraph {
     }
     std::vector<Cycle> cycles;
     for (const Edge& closing : edges_) {
-      if (!closing.closes) continue;
+      if (!closing.closes || Stopped(cancel)) continue;
       Cycle cycle{closing.relation};
       for (int a = closing.u, b = closing.v; a != b;) {
         int& deeper = depth[a] >= depth[b] ? a : b;

@@ -40,11 +40,11 @@ void RelationStore::Record(const Relation& relation) {
   found_.store(static_cast<int>(full_.size()) + cycles_, std::memory_order_relaxed);
 }
 
-std::vector<Cycle> RelationStore::Cycles() const {
+std::vector<Cycle> RelationStore::Cycles(const std::atomic<bool>* cancel) const {
   std::vector<Cycle> cycles;
   for (const std::int32_t r : full_)
     cycles.push_back({r});
-  for (Cycle& cycle : partials_.Cycles())
+  for (Cycle& cycle : partials_.Cycles(cancel))
     cycles.push_back(std::move(cycle));
   return cycles;
 }
@@ -54,29 +54,39 @@ namespace {
 // The cycles combined into squares, once the sieving has ended.
 class Combining {
  public:
-  Combining(const FactorBase& base, const RelationStore& store, const std::atomic<bool>* cancel,
-            int threads)
+  Combining(const FactorBase& base, const RelationStore& store, int threads, const Context& context)
       : base_(base),
         store_(store),
-        cycles_(store.Cycles()),
         factors_(store.Relations().size()),
-        cancel_(cancel),
+        cancel_(context.cancel),
+        progress_(context.progress),
         threads_(threads) {}
 
   // The sets of cycles whose products are squares, from the primes that
   // divide each an odd number of times, each tried until one splits n.
   Outcome Run(Number& factor) {
+    Reach(kCycles);
+    cycles_ = store_.Cycles(cancel_);
+    Reach(kFactoring);
     if (!FactorRelations()) return Outcome::Cancelled;
     std::vector<std::vector<int>> odd(cycles_.size());
     for (std::size_t c = 0; c < cycles_.size(); ++c) {
       odd[c] = OddPrimes(cycles_[c]);
       if (Stopped(cancel_)) return Outcome::Cancelled;
     }
+    Reach(kLinearAlgebra);
     return FindDependencies(std::move(odd), base_.count, cancel_,
-                            [&](const std::vector<int>& chosen) { return Split(chosen, factor); });
+                            [&](const std::vector<int>& chosen) {
+                              Reach(kSquareRoots);
+                              return Split(chosen, factor);
+                            });
   }
 
  private:
+  void Reach(CombiningStage stage) const {
+    if (progress_) progress_->Advance(stage);
+  }
+
   // |Y| = |A x + B| of a relation.
   Number YOf(const Relation& relation) const {
     const AFactors& factors = store_.FactorsOfA(relation.a);
@@ -177,13 +187,14 @@ class Combining {
   }
 
   // gcd(n, X - Z) for the chosen cycles: X the product of their Y, Z the
-  // square root of the product of their A v.
+  // square root of the product of their A v; false when cancelled.
   bool Split(const std::vector<int>& chosen, Number& factor) {
     const Number& n = base_.n;
     std::vector<std::uint32_t> exponent(base_.count, 0);
     std::vector<std::uint32_t> large;
     Number x = wide::FromSmall(1);
     for (const int c : chosen) {
+      if (Stopped(cancel_)) return false;
       for (const std::int32_t r : cycles_[c]) {
         const Relation& relation = store_.Relations()[r];
         x = wide::MultiplyModulo(x, YOf(relation), n);
@@ -204,7 +215,8 @@ class Combining {
   }
 
   // Z mod n from the exponents of the base's primes and the large primes,
-  // each of which comes an even number of times; false, a fault, otherwise.
+  // each of which comes an even number of times; false, a fault, otherwise,
+  // or when cancelled.
   bool SquareRoot(const std::vector<std::uint32_t>& exponent, std::vector<std::uint32_t> large,
                   Number& z) const {
     const Number& n = base_.n;
@@ -215,7 +227,7 @@ class Combining {
       if (k + 1 == large.size() || large[k] != large[k + 1]) return false;
       z = wide::MultiplyModulo(z, wide::FromSmall(large[k]), n);
     }
-    for (int i = 1; i < base_.count; ++i) {
+    for (int i = 1; i < base_.count && !Stopped(cancel_); ++i) {
       assert(exponent[i] % 2 == 0);
       if (exponent[i] % 2 != 0) return false;
       for (std::uint32_t e = 0; e < exponent[i] / 2; ++e) {
@@ -223,22 +235,23 @@ class Combining {
         if (wide::Compare(z, n) >= 0) wide::Divide(z, n, &z);
       }
     }
-    return true;
+    return !Stopped(cancel_);
   }
 
   const FactorBase& base_;
   const RelationStore& store_;
-  const std::vector<Cycle> cycles_;
+  std::vector<Cycle> cycles_;
   std::vector<std::vector<int>> factors_;  // by relation, those on a cycle
   const std::atomic<bool>* cancel_;
+  FactorProgress* progress_;
   int threads_;
 };
 
 }  // namespace
 
-Outcome Combine(const FactorBase& base, const RelationStore& store, const std::atomic<bool>* cancel,
-                int threads, Number& factor) {
-  return Combining(base, store, cancel, threads).Run(factor);
+Outcome Combine(const FactorBase& base, const RelationStore& store, int threads,
+                const Context& context, Number& factor) {
+  return Combining(base, store, threads, context).Run(factor);
 }
 
 }  // namespace factoring

@@ -44,8 +44,8 @@ class RelationStore {
   int Needed() const { return needed_; }
 
   // After the sieving threads have ended: the full relations, then the
-  // cycles of partials.
-  std::vector<Cycle> Cycles() const;
+  // cycles of partials; cut short by a cancel.
+  std::vector<Cycle> Cycles(const std::atomic<bool>* cancel) const;
   const std::vector<Relation>& Relations() const { return relations_; }
   const AFactors& FactorsOfA(std::uint32_t a) const { return usedA_[a]; }
 
@@ -61,9 +61,13 @@ class RelationStore {
   LargePrimeGraph partials_;
 };
 
+// The combining's stages, as its progress counts them.
+enum CombiningStage { kCycles, kFactoring, kLinearAlgebra, kSquareRoots, kCombiningStages };
+
 // The relations of a full store combined into squares X^2 = Z^2 (mod n),
-// tried until one splits n into `factor`, on `threads` threads.
-Outcome Combine(const FactorBase& base, const RelationStore& store, const std::atomic<bool>* cancel,
-                int threads, wide::Number& factor);
+// tried until one splits n into `factor`, on `threads` threads; a cancel
+// is seen in every stage.
+Outcome Combine(const FactorBase& base, const RelationStore& store, int threads,
+                const Context& context, wide::Number& factor);
 
 }  // namespace factoring

@@ -299,8 +299,8 @@ Outcome Sieve(const Number& n, const PrimeSequence& primes, Number& factor, cons
   SieveRelations(base, store, threads, context);
   if (Stopped(context.cancel)) return Outcome::Cancelled;
   if (!store.Full()) return Outcome::Failed;  // out of polynomials
-  if (context.progress) context.progress->Start(FactorPhase::Combining, 0);
-  return Combine(base, store, context.cancel, threads, factor);
+  if (context.progress) context.progress->Start(FactorPhase::Combining, kCombiningStages);
+  return Combine(base, store, threads, context, factor);
 }
 
 }  // namespace factoring

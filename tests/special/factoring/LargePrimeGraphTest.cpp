@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <random>
 #include <set>
@@ -28,6 +29,8 @@ TEST(LargePrimeGraph, EveryCycleHasEachLargePrimeAnEvenNumberOfTimes) {
   const auto cycles = graph.Cycles();
   EXPECT_EQ(cycles.size(), closed);
   EXPECT_GT(closed, 400U);
+  const std::atomic<bool> cancelled{true};
+  EXPECT_TRUE(graph.Cycles(&cancelled).empty());
   for (const auto& cycle : cycles) {
     std::map<std::uint32_t, int> times;
     for (const std::int32_t f : cycle) {

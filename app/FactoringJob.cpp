@@ -6,12 +6,14 @@
 #include <string>
 
 #include "NumberText.h"
+#include "Progress.h"
 
 // What the worker shares with the window's thread: the flag it reads, the
 // text it writes until its future is ready.
 struct FactoringJob::Running {
   std::atomic<bool> cancel{false};
   FactorProgress progress;
+  TimeLeft timeLeft;
   std::string factors = "1";
   std::future<FactorOutcome> outcome;
   std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
@@ -61,7 +63,11 @@ void FactoringJob::Poll() {
   if (running_->outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
     return Finish();
   }
-  emit progress(running_->progress.Read(), std::chrono::steady_clock::now() - running_->started);
+  const FactorProgress::Reading reading = running_->progress.Read();
+  const std::chrono::duration<double> elapsed =
+      std::chrono::steady_clock::now() - running_->started;
+  running_->timeLeft.Observe(reading, elapsed);
+  emit progress(reading, elapsed, running_->timeLeft.Left());
 }
 
 void FactoringJob::Finish() {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "BigNumber.h"
 #include "SpecialFunctions.h"
@@ -34,7 +35,8 @@ class FactoringJob : public QObject {
   // Starts the search for the factors of `number` on all the machine's
   // threads. Emits finished() before returning when the search ends within
   // the busy delay; otherwise emits busy(), then progress() every 100 ms
-  // (how far the search has come and the time it has taken), then
+  // (how far the search has come, the time it has taken and, once the
+  // sieve's rate is known, the time it has left), then
   // finished().
   // With `composite`, the number is known composite (FactorSettings).
   void Start(const TBigNumber& number, bool composite = false);
@@ -47,7 +49,8 @@ class FactoringJob : public QObject {
 
  signals:
   void busy();
-  void progress(const FactorProgress::Reading& reading, std::chrono::duration<double> elapsed);
+  void progress(const FactorProgress::Reading& reading, std::chrono::duration<double> elapsed,
+                std::optional<std::chrono::duration<double>> left);
   // `factors` is "1" followed by " x " and each factor, smallest first; it
   // holds what was found so far when the search did not complete.
   void finished(FactorOutcome outcome, const QString& factors);

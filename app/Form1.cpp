@@ -161,8 +161,9 @@ TForm1::TForm1(FactoringJob::Search search, std::chrono::milliseconds busyDelay,
 
   connect(factoring_, &FactoringJob::busy, this, &TForm1::EnterBusy);
   connect(factoring_, &FactoringJob::progress, this,
-          [this](const FactorProgress::Reading& reading, std::chrono::duration<double> elapsed) {
-            Edit2->setPlaceholderText(QString::fromStdString(BusyLineText(reading, elapsed)));
+          [this](const FactorProgress::Reading& reading, std::chrono::duration<double> elapsed,
+                 std::optional<std::chrono::duration<double>> left) {
+            Edit2->setPlaceholderText(QString::fromStdString(BusyLineText(reading, elapsed, left)));
           });
   connect(factoring_, &FactoringJob::finished, this, &TForm1::FinishFactoring);
   connect(proof_, &ProofJob::changed, this, &TForm1::ShowProof);

@@ -74,6 +74,7 @@ class FactorProgress {
     int done = 0;
     int total = 0;
     int digits = 0;  // the curves: the size of factor the current level aims at
+    int cycles = 0;  // sieving: of `done`, the cycles of partial relations
   };
 
   // A new phase (or a new level of curves), nothing of it done yet.
@@ -81,9 +82,10 @@ class FactorProgress {
     const std::lock_guard lock(mutex_);
     reading_ = {phase, 0, total, digits};
   }
-  void Advance(int done) {
+  void Advance(int done, int cycles = 0) {
     const std::lock_guard lock(mutex_);
     reading_.done = std::max(reading_.done, done);
+    reading_.cycles = std::max(reading_.cycles, cycles);
   }
   Reading Read() const {
     const std::lock_guard lock(mutex_);

@@ -35,9 +35,9 @@ void RelationStore::Record(const Relation& relation) {
     full_.push_back(index);
   } else if (partials_.Edges() < mostPartials_) {
     relations_.push_back(relation);
-    if (partials_.Add(relation.large, index)) ++cycles_;
+    if (partials_.Add(relation.large, index)) cycles_.fetch_add(1, std::memory_order_relaxed);
   }
-  found_.store(static_cast<int>(full_.size()) + cycles_, std::memory_order_relaxed);
+  found_.store(static_cast<int>(full_.size()) + CyclesFound(), std::memory_order_relaxed);
 }
 
 std::vector<Cycle> RelationStore::Cycles(const std::atomic<bool>* cancel) const {

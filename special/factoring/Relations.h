@@ -41,6 +41,7 @@ class RelationStore {
 
   bool Full() const { return found_.load(std::memory_order_relaxed) >= needed_; }
   int Found() const { return found_.load(std::memory_order_relaxed); }
+  int CyclesFound() const { return cycles_.load(std::memory_order_relaxed); }
   int Needed() const { return needed_; }
 
   // After the sieving threads have ended: the full relations, then the
@@ -54,7 +55,7 @@ class RelationStore {
   int needed_;
   std::size_t mostPartials_;
   std::atomic<int> found_{0};
-  int cycles_ = 0;
+  std::atomic<int> cycles_{0};
   std::vector<AFactors> usedA_;
   std::vector<Relation> relations_;
   std::vector<std::int32_t> full_;

@@ -77,7 +77,7 @@ class Sieving {
         if (g > 0) polynomials_.Next(g);
         assert(polynomials_.Holds());
         SievePolynomial();
-        if (progress_) progress_->Advance(store_.Found());
+        if (progress_) progress_->Advance(store_.Found(), store_.CyclesFound());
         if (Stopped(cancel_)) return;
       }
     }

@@ -67,7 +67,7 @@ void TimeLeft::Observe(const FactorProgress::Reading& reading,
     end_ = end;
     return;
   }
-  const double weight = 1 - std::exp(-step / std::max(1.0, now.seconds / 8));
+  const double weight = 1 - std::exp(-step / std::max(3.0, now.seconds / 16));
   *end_ += weight * (*end - *end_);
 }
 
@@ -76,23 +76,38 @@ std::optional<std::chrono::duration<double>> TimeLeft::Left() const {
   return std::chrono::duration<double>(std::max(0.0, *end_ - now_));
 }
 
+// The sample at or just after `seconds`, or none before `now`.
+const TimeLeft::Sample* TimeLeft::SampleFrom(double seconds, const Sample& now) const {
+  const auto at = std::find_if(samples_.begin(), samples_.end(),
+                               [&](const Sample& s) { return s.seconds >= seconds; });
+  return at == samples_.end() || at->seconds >= now.seconds ? nullptr : &*at;
+}
+
 // The time T at which F(T) + C(T) reaches the relations needed: F the full
-// relations, on at their rate over the latter half of the time, C the
-// cycles, C(t) (T / t)^k with k read over the same half.
+// relations, on at their rate over the latter half of the time; C the
+// cycles, with ln C a parabola in ln T: its slope (the exponent) read over
+// the latter half, its bend from that slope's change since the quarter
+// before.
 std::optional<double> TimeLeft::ForetoldEnd(const Sample& now, int needed) const {
-  const auto half = std::find_if(samples_.begin(), samples_.end(),
-                                 [&](const Sample& s) { return s.seconds >= now.seconds / 2; });
-  if (half == samples_.end() || half->seconds >= now.seconds) return std::nullopt;
-  const double span = now.seconds - half->seconds;
-  const double rate = (now.full - half->full) / span;
+  const Sample* half = SampleFrom(now.seconds / 2, now);
+  if (half == nullptr) return std::nullopt;
+  const auto exponent = [](const Sample& from, const Sample& to) {
+    return std::log(to.cycles / from.cycles) / std::log(to.seconds / from.seconds);
+  };
+  const double rate = (now.full - half->full) / (now.seconds - half->seconds);
   // Too few cycles to read an exponent: 2, what they show at first.
-  const double power =
-      half->cycles < 8
-          ? 2.0
-          : std::clamp(std::log(now.cycles / half->cycles) / std::log(now.seconds / half->seconds),
-                       1.0, 4.0);
+  double power = 2;
+  double bend = 0;
+  if (half->cycles >= 8) {
+    power = std::clamp(exponent(*half, now), 1.0, 4.0);
+    const Sample* quarter = SampleFrom(now.seconds / 4, *half);
+    if (quarter != nullptr && quarter->cycles >= 8)
+      bend = std::clamp((power - exponent(*quarter, *half)) / std::log(now.seconds / half->seconds),
+                        0.0, 4.0);
+  }
   const auto found = [&](double t) {
-    return now.full + rate * (t - now.seconds) + now.cycles * std::pow(t / now.seconds, power);
+    const double u = std::log(t / now.seconds);
+    return now.full + rate * (t - now.seconds) + now.cycles * std::exp(power * u + bend * u * u / 2);
   };
   double low = now.seconds;
   double high = 2 * now.seconds;

@@ -18,8 +18,8 @@ std::string BusyLineText(const FactorProgress::Reading& reading,
 
 // The sieve's time left, from its rate. The full relations come at a steady
 // rate; the cycles of partials come faster and faster, as a power of the
-// sieve's time whose exponent is read over the latter half of it. The end
-// they foretell is smoothed over an eighth of the time sieved.
+// sieve's time whose exponent is read over the latter half of it and grows.
+// The end they foretell is smoothed over a sixteenth of the time sieved.
 class TimeLeft {
  public:
   // A reading taken `elapsed` into the search.
@@ -34,6 +34,7 @@ class TimeLeft {
     double cycles;
   };
 
+  const Sample* SampleFrom(double seconds, const Sample& now) const;
   std::optional<double> ForetoldEnd(const Sample& now, int needed) const;
 
   std::optional<double> sieveStart_;

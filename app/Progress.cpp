@@ -85,9 +85,9 @@ const TimeLeft::Sample* TimeLeft::SampleFrom(double seconds, const Sample& now) 
 
 // The time T at which F(T) + C(T) reaches the relations needed: F the full
 // relations, on at their rate over the latter half of the time; C the
-// cycles, with ln C a parabola in ln T: its slope (the exponent) read over
-// the latter half, its bend from that slope's change since the quarter
-// before.
+// cycles, with ln C a parabola in ln T: its bend from the change of the
+// exponent read over the latter half and over the quarter before, its
+// slope now that exponent carried on by the bend from the half's middle.
 std::optional<double> TimeLeft::ForetoldEnd(const Sample& now, int needed) const {
   const Sample* half = SampleFrom(now.seconds / 2, now);
   if (half == nullptr) return std::nullopt;
@@ -96,18 +96,19 @@ std::optional<double> TimeLeft::ForetoldEnd(const Sample& now, int needed) const
   };
   const double rate = (now.full - half->full) / (now.seconds - half->seconds);
   // Too few cycles to read an exponent: 2, what they show at first.
-  double power = 2;
+  double slope = 2;
   double bend = 0;
   if (half->cycles >= 8) {
-    power = std::clamp(exponent(*half, now), 1.0, 4.0);
+    const double latter = exponent(*half, now);
+    const double span = std::log(now.seconds / half->seconds);
     const Sample* quarter = SampleFrom(now.seconds / 4, *half);
     if (quarter != nullptr && quarter->cycles >= 8)
-      bend = std::clamp((power - exponent(*quarter, *half)) / std::log(now.seconds / half->seconds),
-                        0.0, 4.0);
+      bend = std::clamp((latter - exponent(*quarter, *half)) / span, 0.0, 4.0);
+    slope = std::clamp(latter + bend * span / 2, 1.0, 5.0);
   }
   const auto found = [&](double t) {
     const double u = std::log(t / now.seconds);
-    return now.full + rate * (t - now.seconds) + now.cycles * std::exp(power * u + bend * u * u / 2);
+    return now.full + rate * (t - now.seconds) + now.cycles * std::exp(slope * u + bend * u * u / 2);
   };
   double low = now.seconds;
   double high = 2 * now.seconds;

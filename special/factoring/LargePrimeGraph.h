@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <unordered_map>
+#include <numeric>
 #include <vector>
 
 #include "Methods.h"
@@ -40,31 +41,9 @@ class LargePrimeGraph {
   // cancel.
   std::vector<Cycle> Cycles(const std::atomic<bool>* cancel = nullptr) const {
     const int vertices = static_cast<int>(parent_.size());
-    std::vector<std::vector<int>> tree(vertices);  // indices into edges_
-    for (int e = 0; e < static_cast<int>(edges_.size()); ++e) {
-      if (edges_[e].closes) continue;
-      tree[edges_[e].u].push_back(e);
-      tree[edges_[e].v].push_back(e);
-    }
     std::vector<int> depth(vertices, -1);
     std::vector<int> up(vertices, -1);  // the edge to the parent
-    std::vector<int> pending;
-    for (int start = 0; start < vertices && !Stopped(cancel); ++start) {
-      if (depth[start] >= 0) continue;
-      depth[start] = 0;
-      pending.assign(1, start);
-      while (!pending.empty()) {
-        const int at = pending.back();
-        pending.pop_back();
-        for (const int e : tree[at]) {
-          const int next = edges_[e].u == at ? edges_[e].v : edges_[e].u;
-          if (depth[next] >= 0) continue;
-          depth[next] = depth[at] + 1;
-          up[next] = e;
-          pending.push_back(next);
-        }
-      }
-    }
+    Walk(ForestByVertex(), depth, up, cancel);
     std::vector<Cycle> cycles;
     for (const Edge& closing : edges_) {
       if (!closing.closes || Stopped(cancel)) continue;
@@ -88,10 +67,85 @@ class LargePrimeGraph {
     bool closes;
   };
 
+  // The forest's edges by vertex, one array for them all: vertex v's are
+  // incident[first[v]] to incident[first[v + 1] - 1].
+  struct Forest {
+    std::vector<int> first;
+    std::vector<int> incident;
+  };
+
+  Forest ForestByVertex() const {
+    Forest forest{std::vector<int>(parent_.size() + 1, 0), {}};
+    std::vector<int>& first = forest.first;
+    for (const Edge& edge : edges_) {
+      if (edge.closes) continue;
+      ++first[edge.u + 1];
+      ++first[edge.v + 1];
+    }
+    std::partial_sum(first.begin(), first.end(), first.begin());
+    forest.incident.resize(first.back());
+    std::vector<int> filled(first.begin(), first.end() - 1);
+    for (int e = 0; e < static_cast<int>(edges_.size()); ++e) {
+      if (edges_[e].closes) continue;
+      forest.incident[filled[edges_[e].u]++] = e;
+      forest.incident[filled[edges_[e].v]++] = e;
+    }
+    return forest;
+  }
+
+  // Each vertex's depth in its tree and the edge up to its parent, by a
+  // walk from each tree's first vertex; cut short by a cancel.
+  void Walk(const Forest& forest, std::vector<int>& depth, std::vector<int>& up,
+            const std::atomic<bool>* cancel) const {
+    std::vector<int> pending;
+    for (int start = 0; start < static_cast<int>(depth.size()) && !Stopped(cancel); ++start) {
+      if (depth[start] >= 0) continue;
+      depth[start] = 0;
+      pending.assign(1, start);
+      while (!pending.empty()) {
+        const int at = pending.back();
+        pending.pop_back();
+        for (int k = forest.first[at]; k < forest.first[at + 1]; ++k) {
+          const int e = forest.incident[k];
+          const int next = edges_[e].u == at ? edges_[e].v : edges_[e].u;
+          if (depth[next] >= 0) continue;
+          depth[next] = depth[at] + 1;
+          up[next] = e;
+          pending.push_back(next);
+        }
+      }
+    }
+  }
+
+  // The vertex of a large prime, added when new: an open-addressing table
+  // of (prime, vertex) pairs, at most half full, 0 marking a free slot
+  // (no large prime is 0): a tenth of a node-based map's memory.
   int Vertex(std::uint32_t prime) {
-    const auto [at, added] = vertexOf_.try_emplace(prime, static_cast<int>(parent_.size()));
-    if (added) parent_.push_back(at->second);
-    return at->second;
+    if (2 * (parent_.size() + 1) > slots_.size()) Grow();
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = Hash(prime) & mask;
+    while (slots_[at].prime != 0 && slots_[at].prime != prime)
+      at = (at + 1) & mask;
+    if (slots_[at].prime == 0) {
+      slots_[at] = {prime, static_cast<int>(parent_.size())};
+      parent_.push_back(slots_[at].vertex);
+    }
+    return slots_[at].vertex;
+  }
+
+  static std::size_t Hash(std::uint32_t prime) { return prime * 0x9e3779b97f4a7c15ULL >> 20; }
+
+  void Grow() {
+    std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots_.size()));
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+      if (slot.prime == 0) continue;
+      std::size_t at = Hash(slot.prime) & mask;
+      while (slots_[at].prime != 0)
+        at = (at + 1) & mask;
+      slots_[at] = slot;
+    }
   }
 
   int Root(int v) {
@@ -102,7 +156,12 @@ class LargePrimeGraph {
     return v;
   }
 
-  std::unordered_map<std::uint32_t, int> vertexOf_;
+  struct Slot {
+    std::uint32_t prime = 0;
+    int vertex = 0;
+  };
+
+  std::vector<Slot> slots_;  // the vertex of each large prime
   std::vector<int> parent_;  // union-find over the vertices
   std::vector<Edge> edges_;
 };

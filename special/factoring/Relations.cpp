@@ -26,18 +26,28 @@ bool RelationStore::TakeA(const AFactors& chosen, std::uint32_t& index) {
   return true;
 }
 
-void RelationStore::Record(const Relation& relation) {
+void RelationStore::Record(Relation relation, std::span<const std::uint32_t> kept) {
   const std::lock_guard lock(mutex_);
   if (Full()) return;
   const auto index = static_cast<std::int32_t>(relations_.size());
-  if (relation.large[0] == 1) {
-    relations_.push_back(relation);
+  const bool full = relation.large[0] == 1;
+  if (!full && partials_.Edges() >= mostPartials_) return;
+  relation.keptAt = static_cast<std::uint32_t>(kept_.size());
+  relations_.push_back(relation);
+  kept_.insert(kept_.end(), kept.begin(), kept.end());
+  if (full) {
     full_.push_back(index);
-  } else if (partials_.Edges() < mostPartials_) {
-    relations_.push_back(relation);
-    if (partials_.Add(relation.large, index)) cycles_.fetch_add(1, std::memory_order_relaxed);
+  } else if (partials_.Add(relation.large, index)) {
+    cycles_.fetch_add(1, std::memory_order_relaxed);
   }
   found_.store(static_cast<int>(full_.size()) + CyclesFound(), std::memory_order_relaxed);
+}
+
+std::span<const std::uint32_t> RelationStore::KeptOf(std::int32_t r) const {
+  const std::uint32_t end = static_cast<std::size_t>(r) + 1 < relations_.size()
+                                ? relations_[r + 1].keptAt
+                                : static_cast<std::uint32_t>(kept_.size());
+  return std::span(kept_).subspan(relations_[r].keptAt, end - relations_[r].keptAt);
 }
 
 std::vector<Cycle> RelationStore::Cycles(const std::atomic<bool>* cancel) const {
@@ -57,7 +67,6 @@ class Combining {
   Combining(const FactorBase& base, const RelationStore& store, int threads, const Context& context)
       : base_(base),
         store_(store),
-        factors_(store.Relations().size()),
         cancel_(context.cancel),
         progress_(context.progress),
         threads_(threads) {}
@@ -100,11 +109,14 @@ class Combining {
     return y.magnitude;
   }
 
-  // Hands every prime factor of A v of a relation, with multiplicity, to
+  // Hands every prime factor of A v of relation r, with multiplicity, to
   // `use` as an index into the base (0 for the sign); the large primes are
-  // left out. Debug builds rebuild A v from what was handed over.
+  // left out. The base's large primes are those the sieve kept, the others
+  // are found by division. Debug builds rebuild A v from what was handed
+  // over.
   template <typename Use>
-  void Factorize(const Relation& relation, Use&& use) const {
+  void Factorize(std::int32_t r, Use&& use) const {
+    const Relation& relation = store_.Relations()[r];
     const AFactors& factors = store_.FactorsOfA(relation.a);
     const Number a = ProductOf(base_, factors);
     Number v;
@@ -127,13 +139,18 @@ class Combining {
       v = wide::DivideSmall(v, large, &rest);
       assert(rest == 0);
     }
-    for (int l = 0; l < kMostAFactors && factors[l] != 0; ++l)
-      handOver(factors[l]);
-    for (int i = 1; i < base_.count && !wide::IsOne(v); ++i) {
-      if (!base_.Divides(v, i)) continue;
+    const auto divideOut = [&](int i) {
       for (int times = wide::DivideOut(v, base_.prime[i]); times > 0; --times)
         handOver(i);
+    };
+    for (int l = 0; l < kMostAFactors && factors[l] != 0; ++l) {
+      handOver(factors[l]);
+      divideOut(factors[l]);
     }
+    for (int i = 1; i < base_.firstLarge && !wide::IsOne(v); ++i)
+      if (base_.Divides(v, i)) divideOut(i);
+    for (const std::uint32_t i : store_.KeptOf(r))
+      divideOut(static_cast<int>(i));
     assert(wide::IsOne(v));
     assert(wide::Compare(rebuilt, whole) == 0);
   }
@@ -142,15 +159,15 @@ class Combining {
   // large primes a relation lies on many cycles), on all the threads; false
   // when cancelled.
   bool FactorRelations() {
-    std::vector<std::int32_t> used;
     for (const Cycle& cycle : cycles_)
-      used.insert(used.end(), cycle.begin(), cycle.end());
-    std::sort(used.begin(), used.end());
-    used.erase(std::unique(used.begin(), used.end()), used.end());
+      used_.insert(used_.end(), cycle.begin(), cycle.end());
+    std::sort(used_.begin(), used_.end());
+    used_.erase(std::unique(used_.begin(), used_.end()), used_.end());
+    factors_.resize(used_.size());
     const auto factorize = [&](std::size_t first) {
-      for (std::size_t k = first; k < used.size() && !Stopped(cancel_); k += threads_) {
-        std::vector<int>& factors = factors_[used[k]];
-        Factorize(store_.Relations()[used[k]], [&](int i) { factors.push_back(i); });
+      for (std::size_t k = first; k < used_.size() && !Stopped(cancel_); k += threads_) {
+        std::vector<int>& factors = factors_[k];
+        Factorize(used_[k], [&](int i) { factors.push_back(i); });
       }
     };
     {
@@ -165,7 +182,8 @@ class Combining {
   template <typename Use>
   void FactorizeCycle(const Cycle& cycle, Use&& use) {
     for (const std::int32_t r : cycle) {
-      for (const int i : factors_[r])
+      const auto at = std::lower_bound(used_.begin(), used_.end(), r) - used_.begin();
+      for (const int i : factors_[at])
         use(i);
     }
   }
@@ -241,7 +259,8 @@ class Combining {
   const FactorBase& base_;
   const RelationStore& store_;
   std::vector<Cycle> cycles_;
-  std::vector<std::vector<int>> factors_;  // by relation, those on a cycle
+  std::vector<std::int32_t> used_;         // the relations on a cycle, in order
+  std::vector<std::vector<int>> factors_;  // of each of those
   const std::atomic<bool>* cancel_;
   FactorProgress* progress_;
   int threads_;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <vector>
 
 #include "LargePrimeGraph.h"
@@ -17,12 +18,15 @@ namespace factoring {
 // A relation: the polynomial (its A and the signs of its B, as a Gray code)
 // and x, with v = (Y^2 - kN) / A for Y = A x + B smooth over the factor
 // base but for at most two large primes (1 where there is none). Y is
-// rebuilt when needed, which keeps a relation small.
+// rebuilt when needed, which keeps a relation small. The large primes of
+// the base that divide v, which the sieve found, are kept in the store from
+// `keptAt` on, so that combining divides v by the others only.
 struct Relation {
   std::int32_t x;
   std::array<std::uint32_t, 2> large;
   std::uint32_t a;
   std::uint16_t gray;
+  std::uint32_t keptAt = 0;
 };
 
 // A full relation, or a cycle of partials: the relations it multiplies.
@@ -37,7 +41,8 @@ class RelationStore {
   // Registers a new set of A's primes; false when it was used before or the
   // store has enough.
   bool TakeA(const AFactors& chosen, std::uint32_t& index);
-  void Record(const Relation& relation);
+  // A relation and the indices of the base's large primes that divide its v.
+  void Record(Relation relation, std::span<const std::uint32_t> kept);
 
   bool Full() const { return found_.load(std::memory_order_relaxed) >= needed_; }
   int Found() const { return found_.load(std::memory_order_relaxed); }
@@ -49,6 +54,7 @@ class RelationStore {
   std::vector<Cycle> Cycles(const std::atomic<bool>* cancel) const;
   const std::vector<Relation>& Relations() const { return relations_; }
   const AFactors& FactorsOfA(std::uint32_t a) const { return usedA_[a]; }
+  std::span<const std::uint32_t> KeptOf(std::int32_t r) const;
 
  private:
   mutable std::mutex mutex_;
@@ -58,6 +64,7 @@ class RelationStore {
   std::atomic<int> cycles_{0};
   std::vector<AFactors> usedA_;
   std::vector<Relation> relations_;
+  std::vector<std::uint32_t> kept_;  // each relation's from its keptAt to the next one's
   std::vector<std::int32_t> full_;
   LargePrimeGraph partials_;
 };

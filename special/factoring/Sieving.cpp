@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -222,17 +223,21 @@ class Sieving {
       wide::DivideOut(v, base_.prime[i]);
     for (int l = 0; l < polynomials_.AFactorCount(); ++l)
       wide::DivideOut(v, base_.prime[polynomials_.Factors()[l]]);
-    DivideSievedPrimes(static_cast<std::uint32_t>(j), v);
-    if (v.size > 2) return;
+    const int kept = DivideSievedPrimes(static_cast<std::uint32_t>(j), v);
+    if (kept < 0 || v.size > 2) return;
     const std::uint64_t cofactor =
         v.size == 1 ? v.limbs[0] : v.limbs[0] + std::uint64_t{Number::Base} * v.limbs[1];
-    if (const auto large = LargePrimes(base_, cofactor))
-      store_.Record({x, *large, polynomials_.AIndex(), polynomials_.Gray()});
+    if (const auto large = LargePrimes(base_, cofactor)) {
+      store_.Record({x, *large, polynomials_.AIndex(), polynomials_.Gray()},
+                    std::span(kept_).first(kept));
+    }
   }
 
   // Divides out of v the sieved primes with a root at position j, found by
   // the candidates' test; debug builds check it against the portable one.
-  void DivideSievedPrimes(std::uint32_t j, Number& v) {
+  // The large primes among them go into kept_; returns their count, or -1
+  // when they do not fit (no v is that long).
+  int DivideSievedPrimes(std::uint32_t j, Number& v) {
     const Roots roots{base_.prime.data(), polynomials_.First().data(), polynomials_.Second().data(),
                       base_.inverse.data(), base_.limit.data()};
     const int from = base_.firstSieved;
@@ -242,14 +247,19 @@ class Sieving {
     MarkRootsFor(Instructions::Portable)(roots, from, base_.count, j, portable.data());
     assert(portable == hits_);
 #endif
+    int kept = 0;
     for (int group = 0; from + 16 * group < base_.count; ++group) {
       for (std::uint32_t hits = hits_[group]; hits != 0; hits &= hits - 1) {
         const int i = from + 16 * group + __builtin_ctz(hits);
         if (polynomials_.IsAFactor(i)) continue;
         [[maybe_unused]] const int times = wide::DivideOut(v, base_.prime[i]);
         assert(times > 0);  // j is at a root, so p divides Q(x) and not A
+        if (i < base_.firstLarge) continue;
+        if (kept == static_cast<int>(kept_.size())) return -1;
+        kept_[kept++] = static_cast<std::uint32_t>(i);
       }
     }
+    return kept;
   }
 
   const FactorBase& base_;
@@ -261,7 +271,8 @@ class Sieving {
   // relative to the current block.
   std::vector<std::array<std::int32_t, 2>> next_;
   std::vector<std::uint8_t> interval_;
-  std::vector<std::uint16_t> hits_;  // the candidates' test, 16 primes a word
+  std::vector<std::uint16_t> hits_;     // the candidates' test, 16 primes a word
+  std::array<std::uint32_t, 32> kept_;  // a candidate's large primes of the base
   MarkRoots markRoots_;
 #ifndef NDEBUG
   std::uint64_t checked_ = 0;  // polynomials sieved, of which every 16th is checked

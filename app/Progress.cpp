@@ -108,7 +108,8 @@ std::optional<double> TimeLeft::ForetoldEnd(const Sample& now, int needed) const
   }
   const auto found = [&](double t) {
     const double u = std::log(t / now.seconds);
-    return now.full + rate * (t - now.seconds) + now.cycles * std::exp(slope * u + bend * u * u / 2);
+    return now.full + rate * (t - now.seconds) +
+           now.cycles * std::exp(slope * u + bend * u * u / 2);
   };
   double low = now.seconds;
   double high = 2 * now.seconds;

@@ -139,7 +139,7 @@ TEST(Sieve, SplitsNumbersPastSixtyDigitsInSeveralBlocks) {
 // ends cancelled there or later, unless it ends first.
 TEST(Sieve, StopsInEachPhase) {
   RandomDigits random(62);
-  const std::string n = ProductOf({RandomPrime(random, 25), RandomPrime(random, 25)});
+  const std::string n = ProductOf({RandomPrime(random, 22), RandomPrime(random, 22)});
   const std::pair<FactorPhase, int> moments[] = {
       {FactorPhase::Sieving, 0},
       {FactorPhase::Combining, factoring::kCycles},

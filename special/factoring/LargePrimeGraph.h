@@ -117,35 +117,38 @@ class LargePrimeGraph {
     }
   }
 
+  struct Slot {
+    std::uint32_t prime = 0;
+    int vertex = 0;
+  };
+
   // The vertex of a large prime, added when new: an open-addressing table
   // of (prime, vertex) pairs, at most half full, 0 marking a free slot
   // (no large prime is 0): a tenth of a node-based map's memory.
   int Vertex(std::uint32_t prime) {
     if (2 * (parent_.size() + 1) > slots_.size()) Grow();
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t at = Hash(prime) & mask;
-    while (slots_[at].prime != 0 && slots_[at].prime != prime)
-      at = (at + 1) & mask;
-    if (slots_[at].prime == 0) {
-      slots_[at] = {prime, static_cast<int>(parent_.size())};
-      parent_.push_back(slots_[at].vertex);
+    Slot& slot = SlotOf(prime);
+    if (slot.prime == 0) {
+      slot = {prime, static_cast<int>(parent_.size())};
+      parent_.push_back(slot.vertex);
     }
-    return slots_[at].vertex;
+    return slot.vertex;
   }
 
-  static std::size_t Hash(std::uint32_t prime) { return prime * 0x9e3779b97f4a7c15ULL >> 20; }
+  // The slot that holds `prime`, or the free one where it goes.
+  Slot& SlotOf(std::uint32_t prime) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = (prime * 0x9e3779b97f4a7c15ULL >> 20) & mask;
+    while (slots_[at].prime != 0 && slots_[at].prime != prime)
+      at = (at + 1) & mask;
+    return slots_[at];
+  }
 
   void Grow() {
     std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots_.size()));
     old.swap(slots_);
-    const std::size_t mask = slots_.size() - 1;
-    for (const Slot& slot : old) {
-      if (slot.prime == 0) continue;
-      std::size_t at = Hash(slot.prime) & mask;
-      while (slots_[at].prime != 0)
-        at = (at + 1) & mask;
-      slots_[at] = slot;
-    }
+    for (const Slot& slot : old)
+      if (slot.prime != 0) SlotOf(slot.prime) = slot;
   }
 
   int Root(int v) {
@@ -155,11 +158,6 @@ class LargePrimeGraph {
     }
     return v;
   }
-
-  struct Slot {
-    std::uint32_t prime = 0;
-    int vertex = 0;
-  };
 
   std::vector<Slot> slots_;  // the vertex of each large prime
   std::vector<int> parent_;  // union-find over the vertices

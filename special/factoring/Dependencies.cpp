@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Structured Gaussian elimination, then dense elimination of what is left.
-// The vectors are the columns of a sparse matrix whose rows are their
-// coordinates. A column with a one in a row that no other column has can be
-// in no dependency and goes; so do the heaviest columns beyond the surplus
-// that the dense step needs; and a row with ones in a few columns is
-// cleared by adding the lightest of those columns to the others and dropping
-// it. Each step keeps the surplus of columns over rows, and each column
-// remembers which input vectors it sums. What is left, under half the size
-// for a sieve's matrix, is solved by Gauss-Jordan elimination on bit-packed
-// rows, eight columns a pass.
+// Structured Gaussian elimination, then block Lanczos or, for a small
+// matrix, dense elimination of what is left. The vectors are the columns of
+// a sparse matrix whose rows are their coordinates. A column with a one in a
+// row that no other column has can be in no dependency and goes; so do the
+// heaviest columns beyond the surplus that the last step needs; and a row
+// with ones in a few columns is cleared by adding the lightest of those
+// columns to the others and dropping it. Each step keeps the surplus of
+// columns over rows, and each column remembers which input vectors it sums.
+// Dense elimination works on bit-packed rows, eight columns a pass.
 #include "Dependencies.h"
 
 #include <algorithm>
@@ -16,16 +15,25 @@
 #include <cassert>
 #include <cstdint>
 
+#include "BlockLanczos.h"
+
 namespace factoring {
 namespace {
 
 using Indices = std::vector<int>;
+using Use = std::function<bool(const std::vector<int>&)>;
 
-// Surplus columns kept for the dense step; each gives a dependency.
+// Surplus columns kept for the last step; each gives a dependency.
 constexpr int kSurplus = 64;
-// Rows with ones in at most this many columns are cleared before the dense
-// step (docs/tuning.md).
+// Rows with ones in at most this many columns are cleared before block
+// Lanczos, whose steps cost the matrix's weight, and before the dense step,
+// whose cost is the matrix's size (docs/tuning.md).
+constexpr int kMergedForLanczos = 3;
 constexpr int kMostMerged = 40;
+// Block Lanczos takes the matrices left with at least this many columns,
+// with up to this many seeds.
+constexpr int kLeastForLanczos = 1000;
+constexpr std::uint64_t kLanczosSeeds = 3;
 
 // Gauss-Jordan elimination of bit-packed rows, `words` words each, takes
 // the columns eight at a time (Arlazarov, Dinic, Kronrod and Faradzev's
@@ -128,16 +136,19 @@ class SparseMatrix {
     }
   }
 
-  // Shrinks the matrix; false when cancelled.
-  bool Reduce(const std::atomic<bool>* cancel) {
+  int Columns() const { return aliveColumns_; }
+
+  // Clears the rows with ones in at most `most` columns; false when
+  // cancelled.
+  bool Reduce(int most, const std::atomic<bool>* cancel) {
     DropSingletons();
     DropSurplus();
     const int rows = static_cast<int>(weight_.size());
-    for (int most = 2; most <= kMostMerged; ++most) {
+    for (int weight = 2; weight <= most; ++weight) {
       for (bool merged = true; merged;) {
         merged = false;
         for (int r = 0; r < rows; ++r) {
-          if (weight_[r] < 2 || weight_[r] > most) continue;
+          if (weight_[r] < 2 || weight_[r] > weight) continue;
           Clear(r);
           DropSingletons();
           merged = true;
@@ -149,23 +160,47 @@ class SparseMatrix {
     return true;
   }
 
-  // Gauss-Jordan elimination of what Reduce left: every column without a
+  // Block Lanczos on the columns left; Failed when each seed broke down.
+  Outcome ByLanczos(int threads, const std::atomic<bool>* cancel, const Use& use) const {
+    const Reduced reduced = Renumbered();
+    SparseColumns b;
+    b.rows = reduced.rows;
+    b.starts.push_back(0);
+    for (const int c : reduced.alive) {
+      for (const int r : columns_[c])
+        b.ones.push_back(static_cast<std::uint32_t>(reduced.rowOf[r]));
+      b.starts.push_back(static_cast<std::uint32_t>(b.ones.size()));
+    }
+    std::vector<std::uint64_t> nullVectors;
+    int count = 0;
+    for (std::uint64_t seed = 1;; ++seed) {
+      const Outcome outcome = BlockLanczos(b, threads, seed, cancel, nullVectors, count);
+      if (outcome == Outcome::Cancelled) return outcome;
+      if (outcome == Outcome::Found) break;
+      if (seed == kLanczosSeeds) return outcome;
+    }
+    for (int k = 0; k < count; ++k) {
+      Indices set;
+      for (int c = 0; c < b.Columns(); ++c)
+        if ((nullVectors[c] >> k & 1) != 0) set.push_back(c);
+      if (HandOver(reduced, set, use)) return Outcome::Found;
+      if (Stopped(cancel)) return Outcome::Cancelled;
+    }
+    return Outcome::Failed;
+  }
+
+  // Gauss-Jordan elimination of the columns left: every column without a
   // pivot, with the pivot columns whose rows have a one in it, sums to zero.
-  Outcome Solve(const std::atomic<bool>* cancel,
-                const std::function<bool(const std::vector<int>&)>& use) const {
-    if (Stopped(cancel)) return Outcome::Cancelled;
-    std::vector<int> rowOf(weight_.size(), -1);
-    int rows = 0;
-    for (std::size_t r = 0; r < weight_.size(); ++r)
-      if (weight_[r] > 0) rowOf[r] = rows++;
-    const Indices alive = AliveColumns();
-    const int columns = static_cast<int>(alive.size());
+  Outcome ByElimination(const std::atomic<bool>* cancel, const Use& use) const {
+    const Reduced reduced = Renumbered();
+    const int rows = reduced.rows;
+    const int columns = static_cast<int>(reduced.alive.size());
     const int words = (columns + 63) / 64;
     std::vector<std::uint64_t> matrix(static_cast<std::size_t>(rows) * words, 0);
     const auto row = [&](int r) { return matrix.data() + static_cast<std::size_t>(r) * words; };
     for (int c = 0; c < columns; ++c) {
-      for (const int r : columns_[alive[c]])
-        row(rowOf[r])[c / 64] |= std::uint64_t{1} << (c % 64);
+      for (const int r : columns_[reduced.alive[c]])
+        row(reduced.rowOf[r])[c / 64] |= std::uint64_t{1} << (c % 64);
     }
     std::vector<int> pivotColumn;
     if (!Eliminate(matrix, rows, columns, pivotColumn, cancel)) return Outcome::Cancelled;
@@ -173,29 +208,45 @@ class SparseMatrix {
     std::vector<bool> pivotal(columns);
     for (const int c : pivotColumn)
       pivotal[c] = true;
-    std::vector<bool> odd(columns_.size());
-    const auto flip = [&](int c) {
-      for (const int m : members_[alive[c]])
-        odd[m] = !odd[m];
-    };
     for (int free = 0; free < columns; ++free) {
       if (pivotal[free]) continue;
-      flip(free);
+      Indices set{free};
       for (int k = 0; k < rank; ++k)
-        if ((row(k)[free / 64] >> (free % 64) & 1) != 0) flip(pivotColumn[k]);
-      Indices chosen;
-      for (int m = 0; m < static_cast<int>(odd.size()); ++m) {
-        if (odd[m]) chosen.push_back(m);
-        odd[m] = false;
-      }
-      assert(!chosen.empty());  // the columns' member sets stay independent
-      if (use(chosen)) return Outcome::Found;
+        if ((row(k)[free / 64] >> (free % 64) & 1) != 0) set.push_back(pivotColumn[k]);
+      if (HandOver(reduced, set, use)) return Outcome::Found;
       if (Stopped(cancel)) return Outcome::Cancelled;
     }
     return Outcome::Failed;
   }
 
  private:
+  // The alive columns, and the rows in use numbered from 0.
+  struct Reduced {
+    Indices alive;
+    std::vector<int> rowOf;
+    int rows = 0;
+  };
+
+  Reduced Renumbered() const {
+    Reduced reduced{AliveColumns(), std::vector<int>(weight_.size(), -1)};
+    for (std::size_t r = 0; r < weight_.size(); ++r)
+      if (weight_[r] > 0) reduced.rowOf[r] = reduced.rows++;
+    return reduced;
+  }
+
+  // Hands the input vectors that a set of the alive columns sums to `use`.
+  bool HandOver(const Reduced& reduced, const Indices& set, const Use& use) const {
+    std::vector<bool> odd(columns_.size());
+    for (const int c : set)
+      for (const int m : members_[reduced.alive[c]])
+        odd[m] = !odd[m];
+    Indices chosen;
+    for (int m = 0; m < static_cast<int>(odd.size()); ++m)
+      if (odd[m]) chosen.push_back(m);
+    assert(!chosen.empty());  // the columns' member sets stay independent
+    return use(chosen);
+  }
+
   Indices AliveColumns() const {
     Indices alive;
     for (int c = 0; c < static_cast<int>(columns_.size()); ++c)
@@ -302,12 +353,14 @@ class SparseMatrix {
 
 }  // namespace
 
-Outcome FindDependencies(std::vector<std::vector<int>> vectors, int dimension,
-                         const std::atomic<bool>* cancel,
-                         const std::function<bool(const std::vector<int>&)>& use) {
+Outcome FindDependencies(std::vector<std::vector<int>> vectors, int dimension, int threads,
+                         const std::atomic<bool>* cancel, const Use& use) {
+  if (Stopped(cancel)) return Outcome::Cancelled;
   SparseMatrix matrix(std::move(vectors), dimension);
-  if (!matrix.Reduce(cancel)) return Outcome::Cancelled;
-  return matrix.Solve(cancel, use);
+  if (!matrix.Reduce(kMergedForLanczos, cancel)) return Outcome::Cancelled;
+  if (matrix.Columns() >= kLeastForLanczos) return matrix.ByLanczos(threads, cancel, use);
+  if (!matrix.Reduce(kMostMerged, cancel)) return Outcome::Cancelled;
+  return matrix.ByElimination(cancel, use);
 }
 
 }  // namespace factoring

@@ -15,9 +15,10 @@ namespace factoring {
 // `dimension` at which it is one. Hands sets of their indices (sorted, never
 // empty) whose vectors sum to zero to `use`, one at a time, until `use`
 // returns true (Found) or there are no more (Failed). With at least k more
-// vectors than coordinates in use, at least min(k, 64) independent sets
-// come. Cancelled soon after the cancel flag turns true.
-Outcome FindDependencies(std::vector<std::vector<int>> vectors, int dimension,
+// vectors than coordinates in use, min(k, 64) independent sets come, for a
+// large matrix rarely a few fewer. Runs on `threads` threads (at least 1);
+// cancelled soon after the cancel flag turns true.
+Outcome FindDependencies(std::vector<std::vector<int>> vectors, int dimension, int threads,
                          const std::atomic<bool>* cancel,
                          const std::function<bool(const std::vector<int>&)>& use);
 

@@ -84,7 +84,7 @@ class Combining {
       if (Stopped(cancel_)) return Outcome::Cancelled;
     }
     Reach(kLinearAlgebra);
-    return FindDependencies(std::move(odd), base_.count, cancel_,
+    return FindDependencies(std::move(odd), base_.count, threads_, cancel_,
                             [&](const std::vector<int>& chosen) {
                               Reach(kSquareRoots);
                               return Split(chosen, factor);

@@ -42,8 +42,8 @@ int Rank(const Vectors& sets, int n) {
 // All the sets FindDependencies hands over, each checked to sum to zero.
 Vectors AllDependencies(const Vectors& vectors, int dimension) {
   Vectors found;
-  const auto outcome =
-      factoring::FindDependencies(vectors, dimension, nullptr, [&](const std::vector<int>& chosen) {
+  const auto outcome = factoring::FindDependencies(
+      vectors, dimension, 2, nullptr, [&](const std::vector<int>& chosen) {
         EXPECT_FALSE(chosen.empty());
         EXPECT_TRUE(std::is_sorted(chosen.begin(), chosen.end()));
         std::vector<int> parity(dimension);
@@ -130,12 +130,12 @@ TEST(Dependencies, EndsWhenUsedOrCancelled) {
   std::mt19937 random(5);
   const Vectors vectors = SieveLike(600, 500, random);
   int calls = 0;
-  EXPECT_EQ(factoring::FindDependencies(vectors, 500, nullptr,
+  EXPECT_EQ(factoring::FindDependencies(vectors, 500, 1, nullptr,
                                         [&](const std::vector<int>&) { return ++calls == 3; }),
             factoring::Outcome::Found);
   EXPECT_EQ(calls, 3);
   const std::atomic<bool> cancel{true};
-  EXPECT_EQ(factoring::FindDependencies(vectors, 500, &cancel,
+  EXPECT_EQ(factoring::FindDependencies(vectors, 500, 1, &cancel,
                                         [&](const std::vector<int>&) { return ++calls > 0; }),
             factoring::Outcome::Cancelled);
   EXPECT_EQ(calls, 3);

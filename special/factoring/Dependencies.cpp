@@ -161,16 +161,11 @@ class SparseMatrix {
   }
 
   // Block Lanczos on the columns left; Failed when each seed broke down.
-  Outcome ByLanczos(int threads, const std::atomic<bool>* cancel, const Use& use) const {
+  // The last step: the columns' lists move into B rather than stay beside
+  // it, and the rows' lists go, so that no other step can follow.
+  Outcome ByLanczos(int threads, const std::atomic<bool>* cancel, const Use& use) {
     const Reduced reduced = Renumbered();
-    SparseColumns b;
-    b.rows = reduced.rows;
-    b.starts.push_back(0);
-    for (const int c : reduced.alive) {
-      for (const int r : columns_[c])
-        b.ones.push_back(static_cast<std::uint32_t>(reduced.rowOf[r]));
-      b.starts.push_back(static_cast<std::uint32_t>(b.ones.size()));
-    }
+    const SparseColumns b = TakeColumns(reduced);
     std::vector<std::uint64_t> nullVectors;
     int count = 0;
     for (std::uint64_t seed = 1;; ++seed) {
@@ -227,6 +222,25 @@ class SparseMatrix {
     int rows = 0;
   };
 
+  SparseColumns TakeColumns(const Reduced& reduced) {
+    SparseColumns b;
+    b.rows = reduced.rows;
+    std::size_t ones = 0;
+    for (const int c : reduced.alive)
+      ones += columns_[c].size();
+    b.ones.reserve(ones);
+    b.starts.reserve(reduced.alive.size() + 1);
+    b.starts.push_back(0);
+    for (const int c : reduced.alive) {
+      for (const int r : columns_[c])
+        b.ones.push_back(static_cast<std::uint32_t>(reduced.rowOf[r]));
+      b.starts.push_back(static_cast<std::uint32_t>(b.ones.size()));
+    }
+    std::vector<Indices>().swap(columns_);
+    std::vector<Indices>().swap(holders_);
+    return b;
+  }
+
   Reduced Renumbered() const {
     Reduced reduced{AliveColumns(), std::vector<int>(weight_.size(), -1)};
     for (std::size_t r = 0; r < weight_.size(); ++r)
@@ -236,7 +250,7 @@ class SparseMatrix {
 
   // Hands the input vectors that a set of the alive columns sums to `use`.
   bool HandOver(const Reduced& reduced, const Indices& set, const Use& use) const {
-    std::vector<bool> odd(columns_.size());
+    std::vector<bool> odd(members_.size());
     for (const int c : set)
       for (const int m : members_[reduced.alive[c]])
         odd[m] = !odd[m];
@@ -249,7 +263,7 @@ class SparseMatrix {
 
   Indices AliveColumns() const {
     Indices alive;
-    for (int c = 0; c < static_cast<int>(columns_.size()); ++c)
+    for (int c = 0; c < static_cast<int>(alive_.size()); ++c)
       if (alive_[c]) alive.push_back(c);
     return alive;
   }

@@ -4,7 +4,8 @@
 // settings by size and its entry point. Its stages, a file each: the factor
 // base (FactorBase), the polynomials (Polynomials), the processor-specific
 // kernels (SieveKernels), the sieve passes and their driver (Sieving), the
-// relations and their combining (Relations, LargePrimeGraph, Dependencies).
+// relations and their combining (Relations, LargePrimeGraph, Dependencies,
+// BlockLanczos).
 //
 // For n times a small multiplier k, the polynomials Q(x) = (A x + B)^2 - kN
 // with B^2 = kN (mod A) are divisible by A; Y = A x + B then satisfies

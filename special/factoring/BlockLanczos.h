@@ -25,9 +25,9 @@ struct SparseColumns {
 // Independent vectors x with B x = 0, as bit slices: bit k of nullVectors[c]
 // is coordinate c of the k-th vector, for k below `count`. When B's rows are
 // independent, or nearly (as after a structured elimination), the count is
-// rarely much below the surplus of columns over rows, or 64. Failed when the iteration broke down,
-// which another seed mends. Runs on `threads` threads (at least 1); cancelled soon after the cancel
-// flag turns true.
+// rarely much below the surplus of columns over rows, or 64. Failed when
+// the iteration broke down, which another seed mends. Runs on `threads`
+// threads (at least 1); cancelled soon after the cancel flag turns true.
 Outcome BlockLanczos(const SparseColumns& b, int threads, std::uint64_t seed,
                      const std::atomic<bool>* cancel, std::vector<std::uint64_t>& nullVectors,
                      int& count);

@@ -5,17 +5,18 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <random>
 #include <set>
 
 #include "factoring/BlockLanczos.h"
+#include "support/SieveLikeVectors.h"
 
 namespace {
 
 using factoring::SparseColumns;
 
-SparseColumns FromSets(const std::vector<std::set<std::uint32_t>>& sets, int rows) {
+template <typename Sets>
+SparseColumns FromSets(const Sets& sets, int rows) {
   SparseColumns b;
   b.rows = rows;
   b.starts.push_back(0);
@@ -26,14 +27,8 @@ SparseColumns FromSets(const std::vector<std::set<std::uint32_t>>& sets, int row
   return b;
 }
 
-// Like a sieve's: a row's chance falls with its index.
 SparseColumns SieveLike(int columns, int rows, std::mt19937& random) {
-  std::vector<std::set<std::uint32_t>> sets(columns);
-  std::uniform_real_distribution<double> u(0, 1);
-  for (auto& set : sets)
-    for (int k = 0; k < 12; ++k)
-      set.insert(static_cast<std::uint32_t>(std::pow(rows, u(random))) - 1);
-  return FromSets(sets, rows);
+  return FromSets(SieveLikeVectors(columns, rows, random), rows);
 }
 
 // Of full row rank: column c below `rows` has its lowest one in row c.

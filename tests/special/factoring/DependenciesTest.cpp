@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <random>
-#include <set>
 
 #include "factoring/Dependencies.h"
+#include "support/SieveLikeVectors.h"
 
 namespace {
 
@@ -58,21 +57,6 @@ Vectors AllDependencies(const Vectors& vectors, int dimension) {
   return found;
 }
 
-// Like a sieve's: a coordinate's chance falls with its index, so that most
-// are in few vectors and a few in most.
-Vectors SieveLike(int count, int dimension, std::mt19937& random) {
-  Vectors vectors(count);
-  for (auto& v : vectors) {
-    std::set<int> ones;
-    for (int k = 0; k < 12; ++k) {
-      const double u = std::uniform_real_distribution<double>(0, 1)(random);
-      ones.insert(static_cast<int>(std::pow(dimension, u)) - 1);
-    }
-    v.assign(ones.begin(), ones.end());
-  }
-  return vectors;
-}
-
 TEST(Dependencies, SieveLikeMatricesGiveTheSurplusOrSixtyFour) {
   std::mt19937 random(11);
   const struct {
@@ -80,7 +64,7 @@ TEST(Dependencies, SieveLikeMatricesGiveTheSurplusOrSixtyFour) {
   } cases[] = {{3000, 20, 20}, {2000, 300, 64}, {100, 40, 40}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dimension);
-    const Vectors vectors = SieveLike(c.dimension + c.surplus, c.dimension, random);
+    const Vectors vectors = SieveLikeVectors(c.dimension + c.surplus, c.dimension, random);
     const Vectors found = AllDependencies(vectors, c.dimension);
     EXPECT_GE(static_cast<int>(found.size()), c.expected);
     EXPECT_EQ(Rank(found, static_cast<int>(vectors.size())), static_cast<int>(found.size()));
@@ -128,7 +112,7 @@ TEST(Dependencies, SmallCases) {
 
 TEST(Dependencies, EndsWhenUsedOrCancelled) {
   std::mt19937 random(5);
-  const Vectors vectors = SieveLike(600, 500, random);
+  const Vectors vectors = SieveLikeVectors(600, 500, random);
   int calls = 0;
   EXPECT_EQ(factoring::FindDependencies(vectors, 500, 1, nullptr,
                                         [&](const std::vector<int>&) { return ++calls == 3; }),

@@ -77,13 +77,13 @@ bool CollectPrimes(const PrimeSequence& primes, FactorBase& base, Number& factor
 
 // A position is a candidate when the logarithms sieved there leave at most
 // the large primes of its value unexplained, less the slack: the values are
-// smaller than the largest inside the interval, and the primes below 30 are
+// smaller than the largest inside the interval, and the smallest primes are
 // left out of the sieve (they cost the most for the least information) and
 // made up for by their mean share. Long numbers count in units a little
 // larger than a bit, so that the sum stays within a byte. Returns the unit.
 double SetThreshold(FactorBase& base) {
   double skipped = 1.0;  // the mean share of 2
-  while (base.firstSieved < base.count && base.prime[base.firstSieved] < 30) {
+  while (base.firstSieved < base.count && base.prime[base.firstSieved] < base.settings.unsieved) {
     skipped += 2 * std::log2(base.prime[base.firstSieved]) / (base.prime[base.firstSieved] - 1);
     ++base.firstSieved;
   }

@@ -41,39 +41,40 @@ struct SieveSettings {
   std::uint32_t largeTimes;  // the large-prime bound over the base's largest prime
   bool twoLargePrimes;       // partials may have two large primes
   int slack;                 // bits below the threshold's estimate of a smooth value
+  std::uint32_t unsieved;    // the odd primes below it are left out of the sieve
   int aPrimeBits;            // the size aimed at for A's primes
   int mostPartials;          // a bound on the memory of the partials kept
 };
 
 // clang-format off
 inline constexpr SieveSettings kSieveSettings[] = {
-//  digits primes    half largeTimes twoLarge slack aBits mostPartials
-    {20,      60,   2048, 64,  false, 2,  11,    65536},
-    {24,      70,   4096, 64,  false, 2,  11,    65536},
-    {28,     100,   4096, 64,  false, 2,  11,    65536},
-    {32,     180,   8192, 64,  false, 2,  11,    65536},
-    {36,     260,   8192, 64,  false, 2,  11,    65536},
-    {40,     350,   8192, 64,  false, 6,  11,    65536},
-    {44,     550,  16384, 64,  false, 6,  11,    65536},
-    {45,     550,  16384, 64,  false, 10, 11,    65536},
-    {48,    1100,  16384, 64,  false, 10, 11,    65536},
-    {52,    1400,  16384, 64,  false, 10, 11,    65536},
-    {56,    1600,  16384, 64,  false, 10, 11,    65536},
-    {60,    1800,  16384, 64,  false, 10, 11,    65536},
-    {62,    4000,  32768, 64,  false, 10, 11,   128000},
-    {64,    5200,  32768, 64,  false, 10, 11,   166400},
-    {66,    6400,  32768, 64,  false, 10, 11,   204800},
-    {68,    7000,  32768, 64,  true,  2,  11,   224000},
-    {70,    7500,  32768, 64,  true,  2,  11,   240000},
-    {72,    8500,  32768, 64,  true,  2,  11,   272000},
-    {75,   10000,  32768, 64,  true,  2,  11,   320000},
-    {78,   10000,  32768, 64,  true,  2,  11,   320000},
-    {81,   12000,  32768, 64,  true,  2,  11,   384000},
-    {85,   18000,  65536, 128, true,  2,  11,   576000},
-    {88,   18000,  65536, 128, true,  2,  12,   576000},
-    {90,   40000, 131072, 128, true,  2,  12,  1280000},
-    {95,   60000, 131072, 128, true,  2,  12,  1920000},
-    {100,  80000, 131072, 128, true,  2,  12,  2560000},
+//  digits primes    half largeTimes twoLarge slack unsieved aBits mostPartials
+    {20,      60,   2048, 64,  false,  2,  30,  11,    65536},
+    {24,      70,   4096, 64,  false,  2,  30,  11,    65536},
+    {28,     100,   4096, 64,  false,  2,  30,  11,    65536},
+    {32,     180,   8192, 64,  false,  2,  30,  11,    65536},
+    {36,     260,   8192, 64,  false,  2,  30,  11,    65536},
+    {40,     350,   8192, 64,  false,  6,  30,  11,    65536},
+    {44,     550,  16384, 64,  false,  6,  30,  11,    65536},
+    {45,     550,  16384, 64,  false, 10,  30,  11,    65536},
+    {48,    1100,  16384, 64,  false, 10,  30,  11,    65536},
+    {52,    1400,  16384, 64,  false, 10,  30,  11,    65536},
+    {56,    1600,  16384, 64,  false, 10,  30,  11,    65536},
+    {60,    1800,  16384, 64,  false, 10,  30,  11,    65536},
+    {62,    4000,  32768, 64,  false, 10,  30,  11,   128000},
+    {64,    5200,  32768, 64,  false, 10,  30,  11,   166400},
+    {66,    6400,  32768, 64,  false, 10,  30,  11,   204800},
+    {68,    7000,  32768, 64,  true,   2,  30,  11,   224000},
+    {70,    7500,  32768, 64,  true,   2,  30,  11,   240000},
+    {72,    8500,  32768, 64,  true,   2,  30,  11,   272000},
+    {75,   10000,  32768, 64,  true,   2,  30,  11,   320000},
+    {78,   10000,  32768, 64,  true,   2,  30,  11,   320000},
+    {81,   12000,  32768, 64,  true,   2,  30,  11,   384000},
+    {85,   18000,  65536, 128, true,   6, 256,  11,   576000},
+    {88,   18000,  65536, 128, true,   2,  30,  12,   576000},
+    {90,   40000, 131072, 128, true,   2,  30,  12,  1280000},
+    {95,   60000, 131072, 128, true,   2,  30,  12,  1920000},
+    {100,  80000, 131072, 128, true,   2,  30,  12,  2560000},
 };
 // clang-format on
 
@@ -85,7 +86,7 @@ inline constexpr int SieveMostDigits = std::prev(std::end(kSieveSettings))->digi
 // base's primes are below 2^24), and the threshold's sum within a byte.
 static_assert(std::all_of(std::begin(kSieveSettings), std::end(kSieveSettings), [](auto& row) {
   return row.half % 16 == 0 && row.half < (1 << 23) && row.largeTimes <= 255 && row.primes > 16 &&
-         row.slack >= 0 && row.aPrimeBits > 0;
+         row.slack >= 0 && row.unsieved >= 3 && row.aPrimeBits > 0;
 }));
 static_assert(std::is_sorted(std::begin(kSieveSettings), std::end(kSieveSettings),
                              [](auto& a, auto& b) { return a.digits < b.digits; }));
